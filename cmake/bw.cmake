@@ -1,0 +1,165 @@
+# Compiler settings and the project's helpers for libraries, tests and fuzzers.
+
+if(WIN32)
+  set(BW_NATIVE OFF)
+else()
+  set(BW_NATIVE ON)
+endif()
+
+set(BW_ROOT ${PROJECT_SOURCE_DIR})
+set(BW_WARNINGS -Wall -Wextra -Wformat=2)
+
+if(WIN32)
+  # printf formats (%lld, %zu, floats) behave alike under Wine and natively.
+  add_compile_definitions(__USE_MINGW_ANSI_STDIO=1 _WIN32_WINNT=0x0A00 WINVER=0x0A00
+                          NOMINMAX STRICT)
+  add_compile_options(${BW_WARNINGS})
+  add_link_options(-static -static-libgcc -static-libstdc++)
+else()
+  set(BW_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    # Coverage counters for the fuzz targets; the sanitizer runtime supplies
+    # the hooks when a binary is not a fuzzer.
+    list(APPEND BW_SANITIZE -fsanitize=fuzzer-no-link)
+  endif()
+  add_compile_options(${BW_WARNINGS} ${BW_SANITIZE} -g -O1)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+function(bw_add_subdirectory_if_present dir)
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+    add_subdirectory(${dir})
+  endif()
+endfunction()
+
+# bw_add_gtest(NAME <exe> SOURCES <files...> [LIBS <targets...>]
+#              [WINDOWS_ONLY] [GUI] [SERIAL] [DUAL_MONITOR] [TIMEOUT <s>])
+# One test executable per module folder, one CTest entry per executable.
+# Portable tests build in both trees (label native or wine); WINDOWS_ONLY ones
+# only in the Windows tree. GUI tests get the label gui; SERIAL takes the
+# display lock (input injection); DUAL_MONITOR runs on the two-monitor display.
+function(bw_add_gtest)
+  cmake_parse_arguments(T "WINDOWS_ONLY;GUI;SERIAL;DUAL_MONITOR" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(BW_NATIVE AND T_WINDOWS_ONLY)
+    return()
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} bw_test_support)
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}.out)
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_color=no)
+  if(BW_NATIVE)
+    set(labels native)
+  else()
+    set(labels wine)
+  endif()
+  if(T_GUI)
+    list(APPEND labels gui)
+  endif()
+  set(env "BW_TEST_SRC=${BW_ROOT}/tests" "BW_TEST_OUT=${out}")
+  if(T_DUAL_MONITOR)
+    list(APPEND env "BW_DISPLAY_KIND=dual")
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES LABELS "${labels}" TIMEOUT ${T_TIMEOUT}
+                       ENVIRONMENT "${env}")
+  if(T_SERIAL)
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK display)
+  endif()
+endfunction()
+
+# bw_add_fuzzer(NAME <exe> SOURCES <files...> [LIBS <targets...>]
+#               [CORPUS <dir>] [SECONDS <n>])
+# libFuzzer targets exist only in the native clang tree; CTest runs each one
+# for a bounded time over a copy of its seed corpus.
+function(bw_add_fuzzer)
+  cmake_parse_arguments(F "" "NAME;CORPUS;SECONDS" "SOURCES;LIBS" ${ARGN})
+  if(NOT BW_NATIVE OR NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    return()
+  endif()
+  if(NOT F_SECONDS)
+    set(F_SECONDS 10)
+  endif()
+  add_executable(${F_NAME} ${F_SOURCES})
+  target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
+  target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+  set(work ${CMAKE_CURRENT_BINARY_DIR}/${F_NAME}.corpus)
+  add_test(NAME ${F_NAME}
+           COMMAND ${BW_ROOT}/scripts/run-fuzzer.sh $<TARGET_FILE:${F_NAME}> ${work}
+                   ${F_SECONDS} ${F_CORPUS})
+  set_tests_properties(${F_NAME} PROPERTIES LABELS "native;fuzz" TIMEOUT 600)
+endfunction()
+
+# bw_add_module_libraries(<prefix> <area folders...>)
+# Makes <prefix>_portable (sources that build in both trees, no <windows.h>)
+# and, in the Windows tree, <prefix> (the Windows halves). Sources are found by
+# name: every *.cpp of the module folder and of each area folder below it,
+# where *_win.cpp files are the Windows halves. A folder may add a
+# CMakeLists.txt of its own for anything more.
+macro(bw_add_module_libraries prefix)
+  add_library(${prefix}_portable STATIC)
+  target_include_directories(${prefix}_portable PUBLIC ${BW_ROOT})
+  if(WIN32)
+    add_library(${prefix} STATIC)
+    target_link_libraries(${prefix} PUBLIC ${prefix}_portable)
+  else()
+    # Native code links the portable half under the same name.
+    add_library(${prefix} INTERFACE)
+    target_link_libraries(${prefix} INTERFACE ${prefix}_portable)
+  endif()
+  set(_bw_portable_srcs)
+  set(_bw_win_srcs)
+  foreach(_area . ${ARGN})
+    file(GLOB _all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${_area}/*.cpp)
+    foreach(_f ${_all})
+      if(_f MATCHES "_win\\.cpp$")
+        list(APPEND _bw_win_srcs ${_f})
+      else()
+        list(APPEND _bw_portable_srcs ${_f})
+      endif()
+    endforeach()
+    if(NOT _area STREQUAL ".")
+      bw_add_subdirectory_if_present(${_area})
+    endif()
+  endforeach()
+  if(NOT _bw_portable_srcs)
+    # Nothing portable yet: keep the target valid until its files land.
+    set(_empty ${CMAKE_CURRENT_BINARY_DIR}/${prefix}_empty.cpp)
+    file(WRITE ${_empty} "")
+    list(APPEND _bw_portable_srcs ${_empty})
+  endif()
+  target_sources(${prefix}_portable PRIVATE ${_bw_portable_srcs})
+  if(WIN32)
+    if(NOT _bw_win_srcs)
+      set(_empty ${CMAKE_CURRENT_BINARY_DIR}/${prefix}_win_empty.cpp)
+      file(WRITE ${_empty} "")
+      list(APPEND _bw_win_srcs ${_empty})
+    endif()
+    target_sources(${prefix} PRIVATE ${_bw_win_srcs})
+  endif()
+endmacro()
+
+# bw_add_folder_tests(NAME <base> [LIBS <targets...>] [WIN_OPTIONS <options...>])
+# The usual test folder: every *_test.cpp forms the portable executable <base>
+# (both trees), every *_win_test.cpp the Windows executable <base>_win, which
+# takes WIN_OPTIONS (GUI, SERIAL, DUAL_MONITOR, TIMEOUT n) as bw_add_gtest does.
+function(bw_add_folder_tests)
+  cmake_parse_arguments(T "" "NAME" "LIBS;WIN_OPTIONS" ${ARGN})
+  file(GLOB _all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  set(_portable)
+  set(_win)
+  foreach(_f ${_all})
+    if(_f MATCHES "_win_test\\.cpp$")
+      list(APPEND _win ${_f})
+    else()
+      list(APPEND _portable ${_f})
+    endif()
+  endforeach()
+  if(_portable)
+    bw_add_gtest(NAME ${T_NAME} SOURCES ${_portable} LIBS ${T_LIBS})
+  endif()
+  if(_win)
+    bw_add_gtest(NAME ${T_NAME}_win SOURCES ${_win} LIBS ${T_LIBS} WINDOWS_ONLY ${T_WIN_OPTIONS})
+  endif()
+endfunction()

@@ -1,0 +1,37 @@
+# Third-party libraries as imported targets bw::zlib, bw::png, bw::jpeg,
+# bw::tiff, bw::ssl. The Windows tree takes the static MinGW builds from the
+# dependency cache (scripts/setup-deps.sh); the native tree Debian's -dev packages.
+
+if(WIN32)
+  if(NOT BW_DEPS_DIR OR NOT EXISTS ${BW_DEPS_DIR}/lib)
+    message(FATAL_ERROR "BW_DEPS_DIR must name a finished dependency build (scripts/setup-deps.sh)")
+  endif()
+  function(bw_import name)
+    add_library(bw::${name} INTERFACE IMPORTED GLOBAL)
+    set_target_properties(bw::${name} PROPERTIES
+      INTERFACE_INCLUDE_DIRECTORIES ${BW_DEPS_DIR}/include
+      INTERFACE_LINK_LIBRARIES "${ARGN}")
+  endfunction()
+  set(_d ${BW_DEPS_DIR}/lib)
+  bw_import(zlib /usr/x86_64-w64-mingw32/lib/libz.a)
+  bw_import(png ${_d}/libpng16.a bw::zlib)
+  bw_import(jpeg ${_d}/libjpeg.a)
+  bw_import(tiff ${_d}/libtiff.a bw::jpeg bw::zlib)
+  bw_import(ssl ${_d}/libssl.a ${_d}/libcrypto.a ws2_32 crypt32 bcrypt)
+else()
+  find_package(ZLIB REQUIRED)
+  find_package(PNG REQUIRED)
+  find_package(JPEG REQUIRED)
+  find_package(TIFF REQUIRED)
+  find_package(OpenSSL REQUIRED)
+  add_library(bw::zlib INTERFACE IMPORTED GLOBAL)
+  target_link_libraries(bw::zlib INTERFACE ZLIB::ZLIB)
+  add_library(bw::png INTERFACE IMPORTED GLOBAL)
+  target_link_libraries(bw::png INTERFACE PNG::PNG)
+  add_library(bw::jpeg INTERFACE IMPORTED GLOBAL)
+  target_link_libraries(bw::jpeg INTERFACE JPEG::JPEG)
+  add_library(bw::tiff INTERFACE IMPORTED GLOBAL)
+  target_link_libraries(bw::tiff INTERFACE TIFF::TIFF)
+  add_library(bw::ssl INTERFACE IMPORTED GLOBAL)
+  target_link_libraries(bw::ssl INTERFACE OpenSSL::SSL OpenSSL::Crypto)
+endif()
