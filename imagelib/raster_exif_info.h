@@ -1,0 +1,39 @@
+#pragma once
+// Camera values decoded from a JPEG file's Exif segment. The record travels
+// inside the image's info block, so the values stay with the decoded image.
+#include <cstdint>
+
+struct ExifInfo {
+  char szVersion[5];
+  char szCameraMake[32];
+  char szCameraModel[40];
+  char szDateTime[20];
+  int32_t iHeight;
+  int32_t iWidth;
+  int32_t iOrientation;  // 1..8, 0 when undefined
+  int32_t iIsColor;
+  int32_t iProcess;      // start-of-frame marker code
+  int32_t iFlashUsed;
+  float fFocalLength;
+  float fExposureTime;
+  float fApertureFNumber;
+  float fDistance;
+  float fCcdWidth;
+  float fExposureBias;
+  int32_t iLightSource;
+  int32_t iMeteringMode;
+  int32_t iExposureProgram;
+  int32_t iIsoEquivalent;
+  int32_t iCompressionLevel;
+  float fFocalPlaneXRes;
+  float fFocalPlaneYRes;
+  float fFocalPlaneUnits;
+  float fXResolution;
+  float fYResolution;
+  float fResolutionUnit;
+  float fBrightness;
+  char szComments[256];
+  const uint8_t* pThumbnail;  // into the Exif segment the reader keeps
+  int32_t iThumbnailSize;
+  bool bIsExif;
+};
