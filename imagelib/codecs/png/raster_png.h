@@ -1,0 +1,17 @@
+#pragma once
+// PNG files through libpng. Every colour type and depth is read into a 1, 4,
+// 8 or 24-bit image (alpha dropped, 16-bit samples cut to their high byte,
+// tRNS kept as background index, background colour or palette alpha);
+// images are written as grey, palette or RGB at their own depth.
+//
+// Codec option (slot of RASTER_FORMAT_PNG): bit 0 interlaced (set by the
+// decoder, used by the encoder); bits 1-3 pick the zlib level on save:
+// 2 -> 0, 4 -> 1, 6 -> 9, anything else zlib's default.
+#include "imagelib/raster_codec.h"
+
+class CRasterPNG : public CRasterCodec {
+ public:
+  CRasterPNG() : CRasterCodec(RASTER_FORMAT_PNG) {}
+  bool Decode(CRasterFile* file) override;
+  bool Encode(CRasterFile* file) override;
+};

@@ -1,0 +1,23 @@
+#pragma once
+// Decoder for the Windows run-length encodings BI_RLE8 and BI_RLE4, shared by
+// the packed-DIB import and the BMP codec. Every write is addressed by pixel
+// (column, stored row) and checked against the image, so no stream can reach
+// outside the pixel rows.
+#include <cstddef>
+#include <cstdint>
+
+// The rows the decoder fills: bottom-up, packed 8 or 4 bits per pixel, the
+// high nibble first. The rows must be cleared beforehand; pixels the stream
+// skips with deltas or line ends keep index 0.
+struct RleTarget {
+  uint8_t* pPixels;
+  int32_t iWidth;
+  int32_t iHeight;
+  size_t nRowBytes;
+  int iBpp;  // 8 for BI_RLE8, 4 for BI_RLE4
+};
+
+// True when the stream reached its end code, or when its line ends filled
+// every row. False for a stream that runs out first, a delta that leaves the
+// image, or a target that is not 4 or 8 bits.
+bool DecodeRle(const uint8_t* pSource, size_t nSize, const RleTarget& target);
