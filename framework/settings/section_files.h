@@ -1,0 +1,47 @@
+#pragma once
+// Settings sections on disk: the text of a CSettingsExchange travels as the
+// only entry of a password-protected zip archive, stored as a data file
+// (data_files.h). The section name is formatted printf-style from
+// `nameFormat` and the arguments after `folderFlag` (at most 259 characters).
+#include <cstdarg>
+#include <cstdint>
+
+#include "framework/settings/data_blob.h"
+#include "framework/settings/settings_exchange.h"
+
+#if defined(__GNUC__)
+#define BW_SECTION_FORMAT(fmt, args) __attribute__((format(printf, fmt, args)))
+#else
+#define BW_SECTION_FORMAT(fmt, args)
+#endif
+
+// The archive of a section in memory, as both the file functions and the
+// tests use it: the entry is named after the exchange number ("%d").
+// Returns the archive's size (image in *archive, which the caller frees with
+// FreeSectionArchive), -1 when the archive could not be created in memory, -2
+// when the entry could not be added, -3 when its image could not be taken.
+int32_t BuildSectionArchive(const CSettingsExchange* exchange, uint8_t** archive);
+void FreeSectionArchive(uint8_t* archive);
+
+// Replaces the exchange's text with the entry of an archive in memory and
+// sets the exchange number from the entry's name. Returns the text's length;
+// -1 not an archive (or not one of this password), -2 no entry 0, -3 no
+// memory for the text (or an entry larger than a section can be), -4 the
+// entry could not be extracted (wrong password, damage, a bad CRC-32).
+int32_t ParseSectionArchive(CSettingsExchange* exchange, const void* archive, uint32_t size);
+
+// Stores the exchange's text as the data file of that name and index. Result:
+// the archive's size; -1, -2 as for BuildSectionArchive; -3 when the data file
+// could not be written (the previous file is then left as it was).
+int32_t WriteBlobToArchive(CSettingsExchange* exchange, const char* nameFormat, int index,
+                           int folderFlag, ...) BW_SECTION_FORMAT(2, 5);
+
+// Reads the section file back into the exchange. Results as for
+// ParseSectionArchive; a missing file gives -1.
+int32_t ReadBlobFromArchive(CSettingsExchange* exchange, const char* nameFormat, int index,
+                            int folderFlag, ...) BW_SECTION_FORMAT(2, 5);
+
+// Reads the whole data file raw into the blob (read position 0). Returns its
+// length; 0, with the blob emptied, when the file is missing or empty.
+int32_t ReadBlobFile(CDataBlob* blob, const char* nameFormat, int index, int folderFlag, ...)
+    BW_SECTION_FORMAT(2, 5);
