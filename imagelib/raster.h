@@ -260,11 +260,13 @@ class CRaster {
   // Forgets the nearest-colour cache here and, for a ghost, in its source.
   void InvalidateNearestCache();
 
-  BYTE* dib = nullptr;               // the DIB block, null when empty
+  BYTE* dib = nullptr;               // the DIB block (malloc), null when empty
   BITMAPINFOHEADER header = {};      // copy of the block's header
   CRasterInfo info;
-  BYTE* selection = nullptr;         // one byte per pixel
-  BYTE* alpha = nullptr;             // one byte per pixel
+  BYTE* selection = nullptr;         // one byte per pixel (malloc)
+  BYTE* alpha = nullptr;             // one byte per pixel (malloc)
+  // Side arrays come from malloc, their entries from new; the image frees
+  // them (unless it is a ghost).
   CRaster** layers = nullptr;        // info.layerCount entries
   CRaster** frames = nullptr;        // info.frameCount entries
 
@@ -273,6 +275,9 @@ class CRaster {
   void TakeBuffers(CRaster& source, bool takeFrames);
   void CopyBuffers(const CRaster& source, bool copyPixels, bool copySelection, bool copyAlpha);
   void RecomputeLayout();
+  // The options a decode hands from the caller to the codec object.
+  void TakeDecodeOptions(const CRaster& caller);
+  bool DecodeWith(int32_t type, CRasterFile* file, int32_t start);
 };
 
 // Walks the stored rows of an image; codecs write rows through it.

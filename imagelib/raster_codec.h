@@ -36,6 +36,8 @@ class CRasterCodec : public CRaster {
   virtual bool Encode(CRasterFile* file) = 0;
 };
 
+// True when a codec is built for the type id.
+bool HasRasterCodec(int32_t type);
 // A new codec object for the type id, or null when no codec is built for it
-// (or allocation failed). The caller deletes it.
+// or allocation failed. The caller deletes it.
 CRasterCodec* CreateRasterCodec(int32_t type);

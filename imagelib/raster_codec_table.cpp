@@ -1,0 +1,63 @@
+// One factory entry per image type id. A format's entry stays empty until its
+// codec is built, so decoding or encoding that type fails with the dispatch
+// texts instead of pretending to work.
+#include <new>
+
+#include "imagelib/raster_codec.h"
+
+#if __has_include("imagelib/codecs/bmp/raster_bmp.h")
+#include "imagelib/codecs/bmp/raster_bmp.h"
+#define BW_BMP_FACTORY &MakeCodec<CRasterBMP>
+#else
+#define BW_BMP_FACTORY nullptr
+#endif
+
+#if __has_include("imagelib/codecs/png/raster_png.h")
+#include "imagelib/codecs/png/raster_png.h"
+#define BW_PNG_FACTORY &MakeCodec<CRasterPNG>
+#else
+#define BW_PNG_FACTORY nullptr
+#endif
+
+namespace {
+
+template <class Codec>
+CRasterCodec* MakeCodec() {
+  return new (std::nothrow) Codec();
+}
+
+struct CodecFactory {
+  int32_t type;
+  CRasterCodec* (*create)();
+};
+
+const CodecFactory kFactories[] = {
+    {RASTER_FORMAT_BMP, BW_BMP_FACTORY},
+    {RASTER_FORMAT_GIF, nullptr},
+    {RASTER_FORMAT_JPG, nullptr},
+    {RASTER_FORMAT_PNG, BW_PNG_FACTORY},
+    {RASTER_FORMAT_ICO, nullptr},
+    {RASTER_FORMAT_TIF, nullptr},
+    {RASTER_FORMAT_TGA, nullptr},
+    {RASTER_FORMAT_PCX, nullptr},
+    {RASTER_FORMAT_WMF, nullptr},
+};
+
+const CodecFactory* FindFactory(int32_t type) {
+  for (const CodecFactory& factory : kFactories) {
+    if (factory.type == type) return &factory;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool HasRasterCodec(int32_t type) {
+  const CodecFactory* factory = FindFactory(type);
+  return factory && factory->create;
+}
+
+CRasterCodec* CreateRasterCodec(int32_t type) {
+  const CodecFactory* factory = FindFactory(type);
+  return factory && factory->create ? factory->create() : nullptr;
+}
