@@ -1,0 +1,227 @@
+#include "framework/settings/data_files.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+#include "framework/settings/data_folder.h"
+#include "framework/settings/data_path.h"
+
+namespace {
+
+// Closes the handle on every path out of a function.
+class CFileHandle {
+ public:
+  explicit CFileHandle(HANDLE h) : m_h(h) {}
+  ~CFileHandle() { Close(); }
+  CFileHandle(const CFileHandle&) = delete;
+  CFileHandle& operator=(const CFileHandle&) = delete;
+  bool IsValid() const { return m_h != INVALID_HANDLE_VALUE; }
+  HANDLE Get() const { return m_h; }
+  void Close() {
+    if (IsValid()) CloseHandle(m_h);
+    m_h = INVALID_HANDLE_VALUE;
+  }
+  void Reset(HANDLE h) {
+    Close();
+    m_h = h;
+  }
+
+ private:
+  HANDLE m_h;
+};
+
+// The user interface thread and the archive thread both write "(ORV)Archive":
+// one lock keeps their temporary files and replaces from interleaving.
+std::mutex gWriteLock;
+
+constexpr int kMoveRetries = 10;
+constexpr DWORD kMoveRetryPauseMs = 50;
+constexpr DWORD kCreateFolderPauseMs = 100;
+
+bool IsFolder(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// After a failed create: makes the folder part of `path` when it is missing.
+// True when it was missing and could be created, so a second try makes sense.
+bool CreateMissingFolderOf(const char* path) {
+  char folder[kPathChars];
+  snprintf(folder, sizeof folder, "%s", path);
+  char* slash = strrchr(folder, '\\');
+  if (!slash) return false;
+  *slash = '\0';
+  if (folder[0] == '\0' || IsFolder(folder)) return false;
+  return CreateDirectoryPath(folder, true) == 0;
+}
+
+HANDLE CreateWithFolder(const char* path, DWORD share, DWORD disposition) {
+  HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, share, nullptr, disposition,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE && CreateMissingFolderOf(path))
+    h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, share, nullptr, disposition,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  return h;
+}
+
+// Another process (a virus scanner, a reader of the old file) may hold the
+// target open for a moment; the replace then fails with access denied or a
+// sharing violation and is tried again.
+bool ReplaceFile(const char* from, const char* to) {
+  for (int attempt = 0;; ++attempt) {
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    DWORD error = GetLastError();
+    if (attempt + 1 >= kMoveRetries ||
+        (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION))
+      return false;
+    Sleep(kMoveRetryPauseMs);
+  }
+}
+
+// Writes and flushes the whole buffer into a new temporary file.
+bool WriteTempFile(const char* tempPath, const void* buffer, int size) {
+  CFileHandle file(CreateWithFolder(tempPath, 0, CREATE_ALWAYS));
+  if (!file.IsValid()) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(file.Get(), buffer, static_cast<DWORD>(size), &written, nullptr);
+  if (!ok || written != static_cast<DWORD>(size)) return false;
+  return FlushFileBuffers(file.Get()) != 0;
+}
+
+}  // namespace
+
+int ReadFileToBuffer(const char* path, void* buffer, int size) {
+  if (!path || !*path) return 0;
+  CFileHandle file(CreateFileA(path, GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) return 0;
+  if (!buffer) {
+    LARGE_INTEGER length;
+    if (!GetFileSizeEx(file.Get(), &length) || length.QuadPart > INT_MAX) return 0;
+    return static_cast<int>(length.QuadPart);
+  }
+  if (size <= 0) return 0;
+  DWORD read = 0;
+  if (!ReadFile(file.Get(), buffer, static_cast<DWORD>(size), &read, nullptr)) return 0;
+  return static_cast<int>(read);
+}
+
+int ReadDataFileBytes(const char* folder, const char* name, const char* extension, void* buffer,
+                      int size, int folderFlag) {
+  char path[kPathChars];
+  if (!BuildDataPath(path, folder ? folder : GetDataFolderFor(folderFlag), name, kNoIndex,
+                     extension))
+    return 0;
+  return ReadFileToBuffer(path, buffer, size);
+}
+
+int ReadDataFile(const char* name, int index, void* buffer, int size, int folderFlag) {
+  char path[kPathChars];
+  if (!GetDataFilePath(name, index, path, folderFlag)) return 0;
+  return ReadFileToBuffer(path, buffer, size);
+}
+
+int WriteDataFile(const char* name, int index, const void* buffer, int size, int folderFlag) {
+  char path[kPathChars];
+  char tempPath[kPathChars];
+  if (size < 0 || (size > 0 && !buffer)) return 0;
+  if (!GetDataFilePath(name, index, path, folderFlag) || !GetTempFilePath(path, tempPath))
+    return 0;
+  std::lock_guard<std::mutex> hold(gWriteLock);
+  if (!WriteTempFile(tempPath, buffer, size) || !ReplaceFile(tempPath, path)) {
+    DeleteFileA(tempPath);  // the old file stays; the space of the new one is given back
+    return 0;
+  }
+  return size;
+}
+
+int WriteFileAt(const char* path, const void* buffer, int size, int mode) {
+  if (!path || !*path || size < 0 || (size > 0 && !buffer)) return 0;
+  CFileHandle file(CreateWithFolder(path, 0, mode == kWriteAppend ? OPEN_ALWAYS : CREATE_ALWAYS));
+  if (!file.IsValid()) return 0;
+  if (mode == kWriteAppend && SetFilePointer(file.Get(), 0, nullptr, FILE_END) ==
+                                  INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
+    return 0;
+  DWORD written = 0;
+  if (!WriteFile(file.Get(), buffer, static_cast<DWORD>(size), &written, nullptr)) return 0;
+  return static_cast<int>(written);
+}
+
+int DeleteDataFiles(const char* name, bool numbered, int folderFlag) {
+  char path[kPathChars];
+  int baseFailed =
+      (GetDataFilePath(name, kNoIndex, path, folderFlag) && DeleteFileA(path)) ? 0 : 1;
+  if (!numbered) return baseFailed;
+  int deleted = 0;
+  // A file that is locked or read-only is stepped over: stopping there would
+  // let the profiles behind it come back at the next start.
+  for (int index = 0; index < INT_MAX; ++index) {
+    if (!GetDataFilePath(name, index, path, folderFlag)) break;
+    if (DeleteFileA(path)) {
+      ++deleted;
+      continue;
+    }
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+      break;
+  }
+  return deleted + baseFailed;
+}
+
+int CreateDirectoryPath(const char* path, bool pauseOnFailure) {
+  char work[520];
+  if (!path || !*path) return 2;
+  if (strlen(path) >= sizeof work) return 1;
+  strcpy(work, path);
+  if (IsFolder(work)) return 0;
+  // Walk back to the deepest folder that exists ...
+  char* cut[sizeof work];
+  int cuts = 0;
+  while (!IsFolder(work)) {
+    char* slash = strrchr(work, '\\');
+    if (!slash) break;
+    *slash = '\0';
+    cut[cuts++] = slash;
+    if (work[0] == '\0') break;
+  }
+  // ... then create the missing levels from the outermost inwards; a path
+  // without any existing ancestor starts with its first level.
+  if (work[0] != '\0' && !IsFolder(work)) CreateDirectoryA(work, nullptr);
+  while (work[0] == '\0' || IsFolder(work)) {
+    if (cuts == 0) return 0;
+    *cut[--cuts] = '\\';
+    CreateDirectoryA(work, nullptr);
+  }
+  if (pauseOnFailure) Sleep(kCreateFolderPauseMs);
+  return 1;
+}
+
+int TestFolderWritable(const char* folder) {
+  char work[kPathChars];
+  char testPath[kPathChars];
+  if (!folder || strlen(folder) >= sizeof work) return 1;
+  strcpy(work, folder);
+  RemoveTrailingBackslash(work);
+  if (!IsFolder(work) && CreateDirectoryPath(work, true) != 0) return 1;
+  if (!BuildDataPath(testPath, work, "ORVWriteTest", kNoIndex, "tmp")) return 2;
+  CFileHandle file(CreateFileA(testPath, GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) return 2;
+  file.Close();
+  DeleteFileA(testPath);
+  return 0;
+}
+
+void GetSpecialFolderPath(int csidl, char* outPath) {
+  outPath[0] = '\0';
+  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, outPath)))
+    outPath[0] = '\0';
+}
