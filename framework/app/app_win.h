@@ -11,6 +11,8 @@
 #include "framework/app/command_line.h"
 #include "framework/app/command_table.h"
 #include "framework/app/grow_array.h"
+#include "framework/app/menu_keyboard_win.h"
+#include "framework/draw/monitor_geometry.h"
 #include "framework/text/string_table.h"
 
 // Framework status codes met at start-up.
@@ -32,6 +34,7 @@ constexpr WPARAM CTRL_QUIT = 33797;
 constexpr WPARAM CTRL_RESTART = 33798;
 
 // Messages the application object sends to its windows.
+constexpr UINT MSG_ITEM_NOTIFY = 33773;
 constexpr UINT MSG_TRAY_NOTIFY = 33777;
 constexpr UINT MSG_TASKBAR_RECREATED = 33793;  // re-add the tray icon
 constexpr UINT MSG_MODAL_COUNT = 33795;
@@ -44,6 +47,20 @@ constexpr int kTicksPerDailyJob = 24;
 
 constexpr int kCommandLineChars = 1040;
 constexpr DWORD kInstallRecordBytes = sizeof(InstallRecord);
+
+#pragma pack(push, 1)
+// A keyboard shortcut: the key with the modifiers it needs, for one window
+// (0xFFFF: any) and one command.
+struct AcceleratorRecord {
+  uint16_t wKey;
+  uint8_t bShift;
+  uint8_t bControl;
+  uint8_t bAlt;
+  uint16_t wWindowId;
+  uint16_t wCommand;
+};
+#pragma pack(pop)
+static_assert(sizeof(AcceleratorRecord) == 9, "packed accelerator");
 
 enum RestartKind { kRestartNone = 0, kRestartNormal = 1, kRestartElevated = 2 };
 
@@ -102,6 +119,10 @@ class CApp {
   CAppWindow* GetWindowAt(int index) const;
   int GetWindowCount() const { return m_aWindows.count; }
   int AddBar(CDockBar* bar);
+  CAppWindow* FindAppWindow(HWND window) const;
+  // Bits 16, 17, 18 of the key ask for Shift, Control, Alt. Returns 0.
+  int AddAccelerator(uint32_t key, uint16_t windowId, uint16_t commandId);
+  void SetSizingCursor(int zone);
   int AddCommand(uint16_t id, uint16_t kind, uint32_t flags, uint16_t image, uint16_t text,
                  void* data, float widthFactor = 1.0f, float heightFactor = 1.0f);
 
@@ -110,6 +131,7 @@ class CApp {
   // What a tick of the hourly timer does; public so the tick can be driven.
   void OnHourlyTick();
   LRESULT OnDisplayChange();
+  void ApplyLayoutChange(const MonitorLayout& before, const MonitorLayout& after);
 
   // --- State, in the order the framework keeps it. ---
   HINSTANCE m_hInstance = nullptr;
@@ -154,6 +176,12 @@ class CApp {
   bool m_bShutDown = false;
   bool m_bQuitRequested = false;   // "-QUIT" was given
   bool m_bWaitForDataPath = false; // "-WAITFORDATAPATH" was given
+  bool m_bHandOffTimedOut = false; // the running instance did not take our command line
+  DWORD m_dwUiThreadId = 0;
+  UINT m_uDoubleClickTime = 0;
+  CGrowArray<AcceleratorRecord> m_aAccelerators;
+  CPopupChain* m_pPopups = nullptr;              // set by the menu code while a popup is open
+  MenuBarKeyboardFn m_pfnMenuBarKeyboard = nullptr;
 
  private:
   int InitProductAndFolders(TextRecord* languageZeroTable, int showCommand);
@@ -167,9 +195,26 @@ class CApp {
   void ReadProgramVersion();
   void ReadOsVersion();
   int ShowInitError(int status);
+  int InitLook();
+  void WriteCommandLineForInstance();
+  void ReleaseHandOffMutex();
+  bool HandleSizingFrame(MSG* message);
+  bool HandlePopupKeys(MSG* message);
+  bool HandleKeys(MSG* message);
+  bool HandleAccelerator(MSG* message);
+  void LeaveMenuMode();
+
+  struct SizingState {
+    CAppWindow* window;
+    int zone;
+    RECT startRect;
+    POINT startPoint;
+  };
 
   CCommandLine m_commandLine;
-  HANDLE m_hSetupMutex = nullptr;
+  bool m_bOwnsSetup = false;
+  HANDLE m_hHandOffMutex = nullptr;
+  SizingState m_sizing = {};
 };
 
 extern CApp gApp;
@@ -189,3 +234,6 @@ struct DailyJobs {
   void (*pfnArchiveConfigurationIfDue)();
 };
 extern DailyJobs gDailyJobs;
+
+// Window procedure of the class "ORVAppUIItem"; the UI items install theirs.
+extern WNDPROC gUIItemWndProc;

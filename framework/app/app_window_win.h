@@ -39,6 +39,9 @@ class CAppWindow {
   virtual int SavePlacement();
   // Moves and sizes the window to the rectangle (screen coordinates).
   virtual void SetPosition(const RECT& rect, bool show);
+  // Keyboard focus to the next (+1) or previous (-1) focusable child; true
+  // when the focus moved.
+  virtual bool MoveFocus(int step);
 
   HWND hwnd = nullptr;
   uint16_t id = 0;

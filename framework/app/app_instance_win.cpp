@@ -1,0 +1,255 @@
+// Single instance: the phantom window, the control message and the hand-off
+// of a second start's command line to the running instance.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "framework/app/app_math.h"
+#include "framework/app/app_win.h"
+#include "framework/app/instance_win.h"
+#include "framework/draw/monitors_win.h"
+#include "framework/settings/data_files.h"
+#include "framework/settings/data_path.h"
+
+WNDPROC gUIItemWndProc = DefWindowProcA;
+
+namespace {
+
+const char kCommandFile[] = "(ORV)Cmd";
+const DWORD kHandOffMutexWaitMs = 10000;
+const DWORD kHandOffTakenWaitMs = 5000;
+
+struct InstanceSearch {
+  const char* productName;
+  HWND found;
+};
+
+BOOL CALLBACK FindPhantomProc(HWND window, LPARAM lParam) {
+  InstanceSearch* search = reinterpret_cast<InstanceSearch*>(lParam);
+  char className[32] = {};
+  GetClassNameA(window, className, sizeof(className));
+  if (lstrcmpiA(className, "ORVPhantom") != 0) return TRUE;
+  char title[260] = {};
+  GetWindowTextA(window, title, sizeof(title));
+  if (strcmp(title, search->productName) != 0) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HANDLE gSetupMutex = nullptr;
+
+}  // namespace
+
+HWND FindOtherInstance(const char* productName) {
+  InstanceSearch search = {productName, nullptr};
+  EnumWindows(FindPhantomProc, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool AcquireSetupMutex(uint32_t instanceKey) {
+  if (gSetupMutex) return true;
+  char name[64];
+  snprintf(name, sizeof(name), "ORVSetup-%08X", instanceKey);
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
+  if (!mutex) return false;
+  DWORD wait = WaitForSingleObject(mutex, 0);
+  if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
+    gSetupMutex = mutex;  // kept until the process ends
+    return true;
+  }
+  CloseHandle(mutex);
+  return false;
+}
+
+HANDLE AcquireHandOffMutex(uint32_t instanceKey, DWORD timeoutMs) {
+  char name[64];
+  snprintf(name, sizeof(name), "ORVCommandLine-%08X", instanceKey);
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
+  if (!mutex) return nullptr;
+  DWORD wait = WaitForSingleObject(mutex, timeoutMs);
+  if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) return mutex;
+  CloseHandle(mutex);
+  return nullptr;
+}
+
+bool WaitForCommandLineTaken(DWORD timeoutMs) {
+  char path[kPathChars];
+  if (!GetDataFilePath(kCommandFile, kNoIndex, path, 0)) return true;
+  DWORD start = GetTickCount();
+  while (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(5);
+  }
+  return true;
+}
+
+void CApp::ReleaseHandOffMutex() {
+  if (!m_hHandOffMutex) return;
+  ReleaseMutex(m_hHandOffMutex);
+  CloseHandle(m_hHandOffMutex);
+  m_hHandOffMutex = nullptr;
+}
+
+void CApp::WriteCommandLineForInstance() {
+  m_hHandOffMutex = AcquireHandOffMutex(m_ulInstanceKey, kHandOffMutexWaitMs);
+  if (!m_hHandOffMutex) {
+    m_bHandOffTimedOut = true;
+    return;
+  }
+  WriteDataFile(kCommandFile, kNoIndex, m_szCommandLine, int(strlen(m_szCommandLine)) + 1, 0);
+}
+
+bool CApp::TakeCommandLine(char* buffer, int size) {
+  if (!buffer || size < 1) return false;
+  buffer[0] = '\0';
+  int fileSize = ReadDataFile(kCommandFile, kNoIndex, nullptr, 0, 0);
+  bool taken = false;
+  if (fileSize > 0) {
+    char* text = static_cast<char*>(calloc(size_t(fileSize) + 1, 1));
+    if (text && ReadDataFile(kCommandFile, kNoIndex, text, fileSize, 0) > 0) {
+      snprintf(buffer, size_t(size), "%s", text);
+      taken = true;
+    }
+    free(text);
+    char path[kPathChars];
+    if (GetDataFilePath(kCommandFile, kNoIndex, path, 0)) DeleteFileA(path);
+  }
+  ReleaseHandOffMutex();
+  return taken;
+}
+
+int CApp::CheckOtherInstance(bool allowSeveralInstances) {
+  if (allowSeveralInstances && !m_bQuitRequested) {
+    ReleaseHandOffMutex();
+    return 0;
+  }
+  HWND other = FindOtherInstance(m_szProductName);
+  if (!other && !m_bQuitRequested) return 0;  // the hand-off mutex stays ours until we read
+  m_bNoSave = true;
+  if (other) {
+    PostMessageA(HWND_BROADCAST, m_uControlMessage, m_bQuitRequested ? CTRL_QUIT : CTRL_ACTIVATE,
+                 LPARAM(m_ulInstanceKey));
+    if (!m_bQuitRequested && m_hHandOffMutex && !WaitForCommandLineTaken(kHandOffTakenWaitMs))
+      m_bHandOffTimedOut = true;
+  }
+  ReleaseHandOffMutex();
+  return kStatusOtherInstance;
+}
+
+int CApp::CreateFrameworkWindows() {
+  WNDCLASSA itemClass = {};
+  itemClass.lpfnWndProc = gUIItemWndProc;
+  itemClass.hInstance = m_hInstance;
+  itemClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  itemClass.lpszClassName = "ORVAppUIItem";
+  RegisterClassA(&itemClass);
+  WNDCLASSA phantomClass = {};
+  phantomClass.lpfnWndProc = PhantomWndProc;
+  phantomClass.hInstance = m_hInstance;
+  phantomClass.hIcon = LoadIconA(m_hInstance, MAKEINTRESOURCEA(1));
+  phantomClass.lpszClassName = "ORVPhantom";
+  RegisterClassA(&phantomClass);
+  m_hwndPhantom = CreateWindowExA(WS_EX_TOOLWINDOW, "ORVPhantom", m_szProductName, WS_POPUP, 0,
+                                  0, 0, 0, nullptr, nullptr, m_hInstance, nullptr);
+  if (!m_hwndPhantom) return kStatusWindowFailed;
+  m_hwndTooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  nullptr, nullptr, m_hInstance, nullptr);
+  if (m_hwndTooltip)
+    SetWindowPos(m_hwndTooltip, HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return 0;
+}
+
+void CApp::OnHourlyTick() {
+  if (++m_iHourlyTicks > kTicksPerDailyJob - 1) {
+    m_iHourlyTicks = 0;
+    RunDailyJobs();
+  }
+}
+
+// A new screen layout: windows keep their place relative to their monitor,
+// scaled to its new size; with only a DPI change they are told so.
+LRESULT CApp::OnDisplayChange() {
+  MonitorLayout before = gMonitorLayout;
+  UpdateMonitorsForDisplayChange();
+  ApplyLayoutChange(before, gMonitorLayout);
+  return 0;
+}
+
+void CApp::ApplyLayoutChange(const MonitorLayout& before, const MonitorLayout& after) {
+  int change = CompareMonitorLayouts(before, after);
+  if (change == kLayoutUnchanged) return;
+  if (change == kLayoutRescaled) {
+    for (int i = GetWindowCount() - 1; i >= 0; --i) {
+      CAppWindow* window = GetWindowAt(i);
+      if (window->flags & (kWindowNoRescale | kWindowKeepOnRescale)) continue;
+      RECT current = window->normalRect;
+      if (window->hwnd && !IsIconic(window->hwnd) && !IsZoomed(window->hwnd))
+        GetWindowRect(window->hwnd, &current);
+      RECT scaled;
+      if (RescaleWindowForLayout(before, after, current, &scaled))
+        window->SetPosition(scaled, false);
+    }
+  }
+  UINT message = change == kLayoutRescaled ? MSG_SCREEN_RESCALED : MSG_MONITOR_DPI_CHANGED;
+  for (int i = GetWindowCount() - 1; i >= 0; --i) {
+    CAppWindow* window = GetWindowAt(i);
+    if (window->hwnd) SendMessageA(window->hwnd, message, 0, 0);
+  }
+}
+
+namespace {
+
+LRESULT OnControlMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (uint32_t(lParam) != gApp.m_ulInstanceKey)
+    return DefWindowProcA(window, message, wParam, lParam);
+  if (wParam == CTRL_RESTART) {
+    gApp.m_iRestartKind = gApp.IsElevated() > 0 ? kRestartElevated : kRestartNormal;
+    FilterRestartArguments(gApp.m_szCommandLine, gApp.m_szRestartArguments,
+                           sizeof(gApp.m_szRestartArguments));
+    PostQuitMessage(0);
+    gApp.m_bBroadcastRestart = false;
+    return 0;
+  }
+  if (wParam == CTRL_ACTIVATE) {
+    for (int i = 0; i < gApp.GetWindowCount(); ++i) gApp.GetWindowAt(i)->SetGhost(false);
+  }
+  gApp.SendToActiveWindow(UINT(wParam), 0, 0);
+  return 0;
+}
+
+}  // namespace
+
+LRESULT CALLBACK PhantomWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == gApp.m_uControlMessage && message != 0)
+    return OnControlMessage(window, message, wParam, lParam);
+  if (message == gApp.m_uTaskbarCreatedMessage && message != 0) {
+    gApp.SendToActiveWindow(MSG_TASKBAR_RECREATED, 0, 0);
+    return 0;
+  }
+  switch (message) {
+    case WM_CREATE:
+      SetTimer(window, TIMER_HOURLY, kHourlyTimerMs, nullptr);
+      return 0;
+    case WM_DESTROY:
+      KillTimer(window, TIMER_HOURLY);
+      return 0;
+    case WM_TIMER:
+      if (wParam == TIMER_HOURLY) {
+        gApp.OnHourlyTick();
+        return 0;
+      }
+      break;
+    case WM_ENDSESSION:
+      gApp.SaveState();
+      return 0;
+    case WM_DISPLAYCHANGE:
+    case WM_DPICHANGED:
+      return gApp.OnDisplayChange();
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,185 @@
+#include "framework/app/first_run_win.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "framework/app/restore_names.h"
+#include "framework/files/file_search.h"
+#include "framework/settings/data_files.h"
+#include "framework/settings/data_path.h"
+#include "framework/zip/zip.h"
+
+namespace {
+
+const uint32_t kKeepListMax = 2599;
+const uint32_t kEntryLimit = 64u << 20;  // data files are small; refuse absurd sizes
+
+void MakeWritable(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    SetFileAttributesA(path, attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+}
+
+void CreateParentFolder(const char* path) {
+  char folder[kPathChars];
+  snprintf(folder, sizeof(folder), "%s", path);
+  char* slash = strrchr(folder, '\\');
+  if (!slash) return;
+  *slash = '\0';
+  CreateDirectoryPath(folder, false);
+}
+
+// The shell's delete, one file per call so one failure does not stop the rest.
+void ShellDeleteFile(const char* path) {
+  char from[kPathChars + 2] = {};
+  snprintf(from, sizeof(from) - 1, "%s", path);  // the final two zeros end the list
+  SHFILEOPSTRUCTA operation = {};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = from;
+  operation.fFlags = 1620;  // silent, no confirmation, allow undo, no error UI
+  SHFileOperationA(&operation);
+}
+
+struct RestoredFile {
+  char szPath[kPathChars];
+  uint8_t* pData;
+  uint32_t ulSize;
+};
+
+void FreeRestored(CGrowArray<RestoredFile>* files) {
+  for (int32_t i = 0; i < files->count; ++i) free(files->data[i].pData);
+  files->RemoveAll();
+}
+
+// Reads the product entry: the keep list before its zero byte.
+bool ReadKeepList(ZipHandle zip, const char* productName, int32_t* index, char* keep) {
+  ZipEntryInfo info;
+  if (ZipFindEntry(zip, productName, false, index, &info) != ZIP_OK || *index < 0) return false;
+  if (info.ulUncompressedSize > kKeepListMax) return false;
+  memset(keep, 0, kKeepListMax + 1);
+  if (info.ulUncompressedSize == 0) return true;
+  return ZipExtractToMemory(zip, *index, keep, info.ulUncompressedSize) == ZIP_OK;
+}
+
+bool ExtractEntry(ZipHandle zip, int32_t index, const char* dataFolder, RestoredFile* file) {
+  ZipEntryInfo info;
+  if (ZipGetEntry(zip, index, &info) != ZIP_OK) return false;
+  file->pData = nullptr;
+  file->ulSize = info.ulUncompressedSize;
+  char local[kPathChars];
+  if (!IsSafeRestoreName(info.szName) || !ToLocalSeparators(info.szName, local, sizeof(local)))
+    return false;
+  char joined[kPathChars * 2];
+  snprintf(joined, sizeof(joined), "%s\\%s", dataFolder, local);
+  char full[kPathChars];
+  char* namePart = nullptr;
+  DWORD length = GetFullPathNameA(joined, sizeof(full), full, &namePart);
+  if (length == 0 || length >= sizeof(full) || !IsPathInsideFolder(full, dataFolder)) return false;
+  snprintf(file->szPath, sizeof(file->szPath), "%s", full);
+  if (info.ulUncompressedSize > kEntryLimit) return false;
+  file->pData = static_cast<uint8_t*>(malloc(info.ulUncompressedSize ? info.ulUncompressedSize : 1));
+  if (!file->pData) return false;
+  if (info.ulUncompressedSize == 0) return true;
+  return ZipExtractToMemory(zip, index, file->pData, info.ulUncompressedSize) == ZIP_OK;
+}
+
+bool ExtractAll(ZipHandle zip, int32_t keepIndex, const char* dataFolder,
+                CGrowArray<RestoredFile>* files) {
+  ZipEntryInfo archive;
+  if (ZipGetEntry(zip, -1, &archive) != ZIP_OK) return false;
+  for (int32_t i = 0; i < archive.iIndex; ++i) {
+    if (i == keepIndex) continue;
+    ZipEntryInfo info;
+    if (ZipGetEntry(zip, i, &info) != ZIP_OK) return false;
+    size_t nameLength = strlen(info.szName);
+    bool folder = (info.ulAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+                  (nameLength && (info.szName[nameLength - 1] == '/' ||
+                                  info.szName[nameLength - 1] == '\\'));
+    if (folder) continue;
+    RestoredFile file = {};
+    bool extracted = ExtractEntry(zip, i, dataFolder, &file);
+    if (files->Append(&file, 1) < 0) {
+      free(file.pData);
+      return false;
+    }
+    if (!extracted) return false;
+  }
+  return true;
+}
+
+bool IsInList(const CFileSearch& list, const char* path) {
+  for (int32_t i = 0; i < list.GetCount(); ++i)
+    if (strcmp(list.GetAt(i), path) == 0) return true;
+  return false;
+}
+
+void DeleteBackedUpFiles(const char* dataFolder, const char* keep, const char* extra) {
+  char patterns[CFileSearch::kPatternChars];
+  snprintf(patterns, sizeof(patterns), "*.kzc%s%s", extra && extra[0] ? ";" : "",
+           extra ? extra : "");
+  CFileSearch carried(dataFolder, "%s", patterns);
+  CFileSearch kept;
+  if (keep[0]) kept.Search(dataFolder, "%s", keep);
+  for (int32_t i = 0; i < carried.GetCount(); ++i)
+    if (!IsInList(kept, carried.GetAt(i))) ShellDeleteFile(carried.GetAt(i));
+}
+
+void WriteRestoredFiles(const CGrowArray<RestoredFile>& files) {
+  for (int32_t i = 0; i < files.count; ++i) {
+    const RestoredFile& file = files.data[i];
+    CreateParentFolder(file.szPath);
+    MakeWritable(file.szPath);
+    WriteFileAt(file.szPath, file.pData, int(file.ulSize), kWriteTruncate);
+    MakeWritable(file.szPath);
+  }
+}
+
+}  // namespace
+
+void CopyFirstRunFiles(const char* programFolder, const char* dataFolder) {
+  if (ReadDataFile("(ORV)App", kNoIndex, nullptr, 0, 0) > 0) return;
+  char appState[kPathChars];
+  if (GetDataFilePath("(ORV)App", kNoIndex, appState, 0) &&
+      GetFileAttributesA(appState) != INVALID_FILE_ATTRIBUTES)
+    return;
+  char initFolder[kPathChars];
+  if (snprintf(initFolder, sizeof(initFolder), "%s\\Init", programFolder) >= kPathChars) return;
+  CFileSearch search(initFolder, "%s", "*.*");
+  size_t rootLength = strlen(initFolder);
+  for (int32_t i = 0; i < search.GetCount(); ++i) {
+    const char* source = search.GetAt(i);
+    char target[kPathChars * 2];
+    snprintf(target, sizeof(target), "%s\\%s", dataFolder, source + rootLength + 1);
+    if (strlen(target) >= kPathChars) continue;
+    CreateParentFolder(target);
+    if (CopyFileA(source, target, TRUE)) MakeWritable(target);
+  }
+}
+
+void ApplyPendingRestore(const char* dataFolder, const char* productName,
+                         const char* extraBackupPatterns) {
+  char archivePath[kPathChars];
+  if (snprintf(archivePath, sizeof(archivePath), "%s\\%s.OrvalundConfig", dataFolder,
+               productName) >= kPathChars ||
+      GetFileAttributesA(archivePath) == INVALID_FILE_ATTRIBUTES)
+    return;
+  ZipHandle zip = ZipOpenFile(archivePath, nullptr);
+  if (zip) {
+    char* keep = static_cast<char*>(malloc(kKeepListMax + 1));
+    int32_t keepIndex = -1;
+    CGrowArray<RestoredFile> files;
+    if (keep && ReadKeepList(zip, productName, &keepIndex, keep) &&
+        ExtractAll(zip, keepIndex, dataFolder, &files)) {
+      DeleteBackedUpFiles(dataFolder, keep, extraBackupPatterns);
+      WriteRestoredFiles(files);
+    }
+    FreeRestored(&files);
+    free(keep);
+    ZipCloseReader(zip);
+  }
+  DeleteFileA(archivePath);
+}
