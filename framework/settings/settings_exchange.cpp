@@ -258,15 +258,18 @@ int CSettingsExchange::HexInt(void* field, const char* expression, int i1, int i
   return 0;
 }
 
-int CSettingsExchange::Float(float* field, const char* expression, int i1, int i2, int i3) {
+int CSettingsExchange::Float(void* field, const char* expression, int i1, int i2, int i3) {
   FormatName(expression, i1, i2, i3);
   if (iSave) {
-    FormatSettingsFloat(*field, szValue, sizeof szValue);
+    float v;
+    memcpy(&v, field, sizeof v);
+    FormatSettingsFloat(v, szValue, sizeof szValue);
     WriteLine(szKey, szValue);
     return 0;
   }
   if (FindValue(szKey) < 0) return -1;
-  *field = strtof(pValue, nullptr);
+  float v = strtof(pValue, nullptr);
+  memcpy(field, &v, sizeof v);
   return 0;
 }
 

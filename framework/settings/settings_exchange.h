@@ -56,14 +56,15 @@ class CSettingsExchange {
   const char* FormatName(const char* expression, int i1 = 0, int i2 = 0, int i3 = 0);
 
   // The typed members. `field` points at a field of the width the member
-  // names; `size` is a buffer's width in bytes.
+  // names (records are packed, so it need not be aligned); `size` is a
+  // buffer's width in bytes.
   int Byte(void* field, const char* expression, int i1 = 0, int i2 = 0, int i3 = 0);
   int HexByte(void* field, const char* expression, int i1 = 0, int i2 = 0, int i3 = 0);
   int Short(void* field, const char* expression, int i1 = 0, int i2 = 0, int i3 = 0);
   int HexShort(void* field, const char* expression, int i1 = 0, int i2 = 0, int i3 = 0);
   int Int(void* field, const char* expression, int i1 = 0, int i2 = 0, int i3 = 0);
   int HexInt(void* field, const char* expression, int i1 = 0, int i2 = 0, int i3 = 0);
-  int Float(float* field, const char* expression, int i1 = 0, int i2 = 0, int i3 = 0);
+  int Float(void* field, const char* expression, int i1 = 0, int i2 = 0, int i3 = 0);
   int String(char* field, int size, const char* expression, int i1 = 0, int i2 = 0,
              int i3 = 0);
   int Binary(void* field, int size, const char* expression, int i1 = 0, int i2 = 0,
