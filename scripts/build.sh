@@ -13,8 +13,8 @@ for a in "$@"; do
   esac
 done
 
+((want_win)) || export BW_NATIVE_ONLY=1
 [ -n "${BW_SKIP_SETUP:-}" ] || "$BW_ROOT/scripts/setup.sh"
-deps=$("$BW_ROOT/scripts/setup-deps.sh")
 
 configure() {  # folder, then cmake options
   local dir=$1; shift
@@ -27,6 +27,7 @@ configure() {  # folder, then cmake options
 
 mkdir -p "$BW_BUILD_DIR"
 if ((want_win)); then
+  deps=$("$BW_ROOT/scripts/setup-deps.sh")
   configure "$BW_BUILD_DIR/win" -DCMAKE_TOOLCHAIN_FILE="$BW_ROOT/cmake/toolchain-mingw64.cmake" \
     -DBW_DEPS_DIR="$deps" -DCMAKE_BUILD_TYPE=RelWithDebInfo
   cmake --build "$BW_BUILD_DIR/win" -j "$BW_JOBS"

@@ -8,6 +8,8 @@ set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 
 SOURCES=(libpng1.6 libjpeg-turbo tiff openssl)
+# Raise when the build steps below change, so older cache entries are not reused.
+RECIPE=1
 APT_DIR=$BW_DEPS_CACHE/apt
 mkdir -p "$APT_DIR/lists/partial" "$APT_DIR/archives"
 
@@ -40,8 +42,16 @@ done
 
 compiler=$(x86_64-w64-mingw32-gcc-posix -dumpfullversion 2>/dev/null || echo none)
 stamp=$( { for s in "${SOURCES[@]}"; do echo "$s=${VERSION[$s]}"; done
-           echo "gcc=$compiler"; cat "$0"; } | sha256sum | cut -c1-16)
+           echo "gcc=$compiler recipe=$RECIPE"; } | sha256sum | cut -c1-16)
 OUT=$BW_DEPS_CACHE/mingw64-$stamp
+if [ -f "$OUT/.complete" ]; then
+  echo "$OUT"
+  exit 0
+fi
+
+# One build at a time: a second caller waits and then finds the finished entry.
+exec 9>"$BW_DEPS_CACHE/.lock"
+flock 9
 if [ -f "$OUT/.complete" ]; then
   echo "$OUT"
   exit 0

@@ -31,4 +31,5 @@ if ((${#missing[@]})); then
   apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-"$BW_ROOT/scripts/setup-deps.sh" >/dev/null
+# The MinGW libraries: built once into the cache, then only looked up.
+[ -n "${BW_NATIVE_ONLY:-}" ] || "$BW_ROOT/scripts/setup-deps.sh" >/dev/null
