@@ -14,4 +14,18 @@ class CRasterPNG : public CRasterCodec {
   CRasterPNG() : CRasterCodec(RASTER_FORMAT_PNG) {}
   bool Decode(CRasterFile* file) override;
   bool Encode(CRasterFile* file) override;
+
+ private:
+  struct PngJob;  // the libpng handles and buffers of one decode or encode
+
+  // The steps run below libpng's recovery point: a libpng error unwinds
+  // through them, so they hold nothing that needs a destructor.
+  bool ReadImage(PngJob* job);
+  bool CreateForPng(PngJob* job);
+  void ReadPalette(PngJob* job);
+  void ReadTransparency(PngJob* job);
+  bool ReadRows(PngJob* job);
+  bool WriteImage(PngJob* job);
+  void WritePalette(PngJob* job);
+  bool WriteRows(PngJob* job);
 };
