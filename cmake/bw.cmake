@@ -103,6 +103,9 @@ macro(bw_add_module_libraries prefix)
   if(WIN32)
     add_library(${prefix} STATIC)
     target_link_libraries(${prefix} PUBLIC ${prefix}_portable)
+    # Portable code may call its Windows platform layer (the zip file streams):
+    # the cycle makes the linker scan the Windows half again after it.
+    target_link_libraries(${prefix}_portable INTERFACE ${prefix})
   else()
     # Native code links the portable half under the same name.
     add_library(${prefix} INTERFACE)
