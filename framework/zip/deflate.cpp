@@ -5,7 +5,7 @@
 
 #include "framework/zip/deflate_state.h"
 
-using namespace deflate;
+using namespace deflate_internal;
 
 namespace {
 

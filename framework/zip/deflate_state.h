@@ -5,7 +5,7 @@
 
 #include "framework/zip/deflate.h"
 
-namespace deflate {
+namespace deflate_internal {
 
 constexpr int kMinMatch = 3;
 constexpr int kMaxMatch = 258;
@@ -59,13 +59,13 @@ struct TreeDesc {
   int iMaxCode;
 };
 
-}  // namespace deflate
+}  // namespace deflate_internal
 
 struct DeflateState {
   // Input window and matcher.
   uint8_t* pWindow;  // kWindowAlloc bytes
-  uint16_t aHead[deflate::kHashSize];
-  uint16_t aPrev[deflate::kWSize];
+  uint16_t aHead[deflate_internal::kHashSize];
+  uint16_t aPrev[deflate_internal::kWSize];
   unsigned uInsH;
   unsigned uStrStart;
   unsigned uLookahead;
@@ -76,9 +76,9 @@ struct DeflateState {
   bool bEof;
 
   // Symbols of the current block.
-  uint8_t aLitBuf[deflate::kLitBufSize];
-  uint16_t aDistBuf[deflate::kDistBufSize];
-  uint8_t aFlagBuf[deflate::kLitBufSize / 8];
+  uint8_t aLitBuf[deflate_internal::kLitBufSize];
+  uint16_t aDistBuf[deflate_internal::kDistBufSize];
+  uint8_t aFlagBuf[deflate_internal::kLitBufSize / 8];
   unsigned uLastLit;
   unsigned uLastDist;
   unsigned uLastFlags;
@@ -86,23 +86,23 @@ struct DeflateState {
   uint8_t ucFlagBit;
 
   // Trees.
-  deflate::TreeNode aDynLTree[deflate::kHeapSize];
-  deflate::TreeNode aDynDTree[2 * deflate::kDCodes + 1];
-  deflate::TreeNode aBLTree[2 * deflate::kBLCodes + 1];
-  deflate::TreeNode aStaticLTree[deflate::kLCodes + 2];
-  deflate::TreeNode aStaticDTree[deflate::kDCodes];
-  deflate::TreeDesc lDesc;
-  deflate::TreeDesc dDesc;
-  deflate::TreeDesc blDesc;
+  deflate_internal::TreeNode aDynLTree[deflate_internal::kHeapSize];
+  deflate_internal::TreeNode aDynDTree[2 * deflate_internal::kDCodes + 1];
+  deflate_internal::TreeNode aBLTree[2 * deflate_internal::kBLCodes + 1];
+  deflate_internal::TreeNode aStaticLTree[deflate_internal::kLCodes + 2];
+  deflate_internal::TreeNode aStaticDTree[deflate_internal::kDCodes];
+  deflate_internal::TreeDesc lDesc;
+  deflate_internal::TreeDesc dDesc;
+  deflate_internal::TreeDesc blDesc;
   uint8_t aLengthCode[256];
   uint8_t aDistCode[512];
-  int aBaseLength[deflate::kLengthCodes];
-  int aBaseDist[deflate::kDCodes];
-  int aHeap[deflate::kHeapSize];
+  int aBaseLength[deflate_internal::kLengthCodes];
+  int aBaseDist[deflate_internal::kDCodes];
+  int aHeap[deflate_internal::kHeapSize];
   int iHeapLen;
   int iHeapMax;
-  uint8_t aDepth[deflate::kHeapSize];
-  uint16_t aBLCount[deflate::kMaxBits + 1];
+  uint8_t aDepth[deflate_internal::kHeapSize];
+  uint16_t aBLCount[deflate_internal::kMaxBits + 1];
 
   // Block statistics, in bits.
   int64_t llOptLen;
@@ -113,7 +113,7 @@ struct DeflateState {
   // Bit writer and output buffer.
   uint32_t ulBitBuf;  // holds at most 16 pending bits
   int iBitValid;
-  uint8_t aOut[deflate::kOutBufSize];
+  uint8_t aOut[deflate_internal::kOutBufSize];
   unsigned uOutCount;
   uint64_t ullBytesOut;
 
@@ -124,7 +124,7 @@ struct DeflateState {
   const char* pszInitError;  // a failed self-check of the table set-up
 };
 
-namespace deflate {
+namespace deflate_internal {
 
 // Block coder (deflate_trees.cpp).
 void InitTables(DeflateState* s);  // once per state
@@ -141,4 +141,4 @@ inline void SetError(DeflateState* s, const char* text) {
   if (!s->pszError) s->pszError = text;
 }
 
-}  // namespace deflate
+}  // namespace deflate_internal

@@ -5,7 +5,7 @@
 
 #include "framework/zip/deflate_state.h"
 
-namespace deflate {
+namespace deflate_internal {
 namespace {
 
 constexpr int kStoredBlock = 0;
@@ -503,4 +503,4 @@ void FlushBlock(DeflateState* s, const uint8_t* data, uint64_t storedLen, bool l
   }
 }
 
-}  // namespace deflate
+}  // namespace deflate_internal
