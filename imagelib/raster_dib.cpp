@@ -51,8 +51,8 @@ DibCheck CheckDibHeader(const DibHeader& h) {
     return DIB_BAD_HEADER;
   const uint32_t c = h.dwCompression;
   switch (h.wBitCount) {
-    case 0:
-      return DIB_BAD_COMPRESSION;  // the pixels would be a JPEG or PNG stream
+    case 0:  // only for pixels that are a JPEG or PNG stream
+      return c == BI_JPEG || c == BI_PNG ? DIB_BAD_COMPRESSION : DIB_BAD_HEADER;
     case 1:
     case 24:
       return c == BI_RGB ? DIB_VALID : DIB_BAD_COMPRESSION;

@@ -43,7 +43,7 @@ class CRlePen {
   }
   void NewLine() {
     m_iX = 0;
-    ++m_iRow;
+    if (m_iRow < m_target.iHeight) ++m_iRow;
   }
   bool Move(uint8_t dx, uint8_t dy) {
     int64_t x = static_cast<int64_t>(m_iX) + dx;
@@ -53,8 +53,6 @@ class CRlePen {
     m_iRow = static_cast<int32_t>(row);
     return true;
   }
-  bool Full() const { return m_iRow >= m_target.iHeight; }
-
  private:
   const RleTarget& m_target;
   int32_t m_iX = 0;
@@ -93,7 +91,7 @@ bool DecodeRle(const uint8_t* pSource, size_t nSize, const RleTarget& target) {
   CRleCursor in(pSource, pSource ? nSize : 0);
   CRlePen pen(target);
   uint8_t count = 0, code = 0, dx = 0, dy = 0;
-  while (!pen.Full()) {
+  for (;;) {
     if (!in.Take(&count)) return false;
     if (!in.Take(&code)) return false;
     if (count != 0) {
@@ -114,5 +112,4 @@ bool DecodeRle(const uint8_t* pSource, size_t nSize, const RleTarget& target) {
         break;
     }
   }
-  return true;
 }

@@ -17,7 +17,8 @@ struct RleTarget {
   int iBpp;  // 8 for BI_RLE8, 4 for BI_RLE4
 };
 
-// True when the stream reached its end code, or when its line ends filled
-// every row. False for a stream that runs out first, a delta that leaves the
-// image, or a target that is not 4 or 8 bits.
+// True when the stream reaches its end-of-bitmap code. Pixels that would lie
+// right of a row or above the top row are dropped. False for a stream that
+// runs out before its end code, a delta that leaves the image, or a target
+// that is not 4 or 8 bits.
 bool DecodeRle(const uint8_t* pSource, size_t nSize, const RleTarget& target);

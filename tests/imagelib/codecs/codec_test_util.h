@@ -10,6 +10,11 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#ifdef _WIN32
+#include <direct.h>
+#else
+#include <sys/stat.h>
+#endif
 
 #include "imagelib/raster.h"
 #include "tests/support/test_paths.h"
@@ -118,3 +123,58 @@ inline testing::AssertionResult SameIndices(const CRaster& image,
   }
   return testing::AssertionSuccess();
 }
+
+// The pixels of an image as RGB rows from the top, as the fixture files hold them.
+inline std::vector<uint8_t> RgbRows(const CRaster& image) {
+  std::vector<uint8_t> rgb;
+  for (int32_t y = 0; y < image.GetHeight(); ++y)
+    for (int32_t x = 0; x < image.GetWidth(); ++x) {
+      uint8_t c[3];
+      PixelRgb(image, x, y, c);
+      rgb.insert(rgb.end(), c, c + 3);
+    }
+  return rgb;
+}
+
+// A folder of files this test wrote for an oracle script, with the same
+// manifest layout as the fixture folders.
+class CWrittenCases {
+ public:
+  explicit CWrittenCases(const std::string& folder) : mFolder(folder) { MakeFolder(); }
+  std::string Path(const std::string& name) const {
+#ifdef _WIN32
+    return TestOutputPath(mFolder + "\\" + name);
+#else
+    return TestOutputPath(mFolder + "/" + name);
+#endif
+  }
+  void Add(const std::string& name, const std::string& file, const CRaster& image,
+           const std::string& kind = "rgb") {
+    char line[512];
+    std::snprintf(line, sizeof line, "%s %s %d %d %s\n", name.c_str(), file.c_str(),
+                  image.GetWidth(), image.GetHeight(), kind.c_str());
+    mManifest += line;
+    WriteBytes(Path(name + "." + kind), kind == "rgb" ? RgbRows(image) : IndexRows(image));
+  }
+  bool Finish() const {
+    return WriteBytes(Path("manifest.txt"), std::vector<uint8_t>(mManifest.begin(), mManifest.end()));
+  }
+  void MakeFolder() const {
+    const std::string dir = TestOutputPath(mFolder);
+#ifdef _WIN32
+    _mkdir(dir.c_str());
+#else
+    mkdir(dir.c_str(), 0777);
+#endif
+  }
+
+ private:
+  static std::vector<uint8_t> IndexRows(const CRaster& image) {
+    std::vector<uint8_t> idx;
+    for (int32_t y = image.GetHeight() - 1; y >= 0; --y)
+      for (int32_t x = 0; x < image.GetWidth(); ++x) idx.push_back(image.GetPixelIndexUnchecked(x, y));
+    return idx;
+  }
+  std::string mFolder;
+  std::string mManifest;
+};

@@ -58,6 +58,7 @@ def rle4_deltas(width=9):
         0, 3, 0x67, 0x80,      # literal 6 7 8 at x 1..3
         0, 2, 0, 1,            # delta: up one row (row 3), x stays 4
         1, 0xF0,               # F at x 4
+        0, 0, 0, 0,            # line ends through the top row
         0, 1])
     dib = info_header(width, 5, 4, BI_RLE4, 16, size_image=len(stream)) + palette(16, 5)
     return dib + stream, 40 + 64
@@ -72,6 +73,7 @@ def rle8_deltas(width=11):
         2, 200,                # 200 200 at x 9..10
         0, 0,
         0, 4, 7, 6, 5, 4,      # row 2: literal of 4, no pad
+        0, 0, 0, 0,            # line ends through the top row
         0, 1])
     dib = info_header(width, 4, 8, BI_RLE8, 256, size_image=len(stream)) + palette(256, 7)
     return dib + stream, 40 + 1024

@@ -182,12 +182,13 @@ TEST(PackedDibRunLength, FourBitDeltasMoveWholePixels) {
   EXPECT_EQ(row1, (std::vector<int>{1, 2, 3, 4, 5, 12, 13, 0}));
 }
 
-TEST(PackedDibRunLength, StopsAtTheEndOfThePixelArea) {
-  // Line ends that fill every row complete the bitmap without an end code.
+TEST(PackedDibRunLength, PixelsPastTheTopRowAreDropped) {
   CDibBuilder dib;
   dib.Info(2, 2, 8, BI_RLE8, 256).Palette(256);
-  dib.Bytes({2, 7, 0, 0, 200, 8, 0, 0, 255, 9});
+  dib.Bytes({2, 7, 0, 0, 200, 8, 0, 0, 255, 9, 0, 0, 0, 3, 1, 2, 3, 0});
   CRaster image;
+  EXPECT_FALSE(Import(image, dib)) << "every row written, but no end code";
+  dib.Bytes({0, 1});
   ASSERT_TRUE(Import(image, dib));
   EXPECT_EQ(image.GetPixelIndexUnchecked(1, 1), 8);
   EXPECT_EQ(image.GetPixelIndexUnchecked(0, 0), 7);

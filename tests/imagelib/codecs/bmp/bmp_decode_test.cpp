@@ -1,0 +1,149 @@
+// BMP decoding: files from ImageMagick, PIL and struct against ImageMagick's
+// pixels, the size probe, cancelling, and files that must fail with a text.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "imagelib/codecs/bmp/raster_bmp.h"
+#include "imagelib/raster_io_file.h"
+#include "imagelib/raster_mem_file.h"
+#include "tests/imagelib/codecs/codec_test_util.h"
+#include "tests/imagelib/codecs/dib_builder.h"
+
+namespace {
+
+bool DecodeBytes(CRasterBMP& bmp, const std::vector<uint8_t>& bytes) {
+  CRasterMemFile file(static_cast<const void*>(bytes.data()), bytes.size());
+  return bmp.Decode(&file);
+}
+
+TEST(BmpDecode, ForeignFilesMatchImageMagick) {
+  const std::vector<FixtureCase> cases = ReadManifest();
+  ASSERT_GE(cases.size(), 30u) << "fixture manifest missing: " << FixturePath("manifest.txt");
+  for (const FixtureCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<uint8_t> expected = ReadBytes(FixturePath(c.name + ".rgb"));
+    CRasterBMP fromMemory;
+    ASSERT_TRUE(DecodeBytes(fromMemory, ReadBytes(FixturePath(c.file)))) << fromMemory.GetLastError();
+    EXPECT_TRUE(SameRgb(fromMemory, expected, c.width, c.height));
+    EXPECT_EQ(fromMemory.GetType(), RASTER_FORMAT_BMP);
+
+    FILE* stream = std::fopen(FixturePath(c.file).c_str(), "rb");
+    ASSERT_NE(stream, nullptr);
+    CRasterIOFile file(stream, true);
+    CRasterBMP fromFile;
+    ASSERT_TRUE(fromFile.Decode(&file)) << fromFile.GetLastError();
+    EXPECT_TRUE(SameRgb(fromFile, expected, c.width, c.height));
+  }
+}
+
+// A 24-bit 3x2 BMP with a given resolution.
+CDibBuilder SmallBmp(int32_t ppm = 3780) {
+  CDibBuilder bmp;
+  bmp.Info(3, 2, 24, 0, 0, 40, ppm).Zeros(24);
+  bmp.PrependFileHeader(40);
+  return bmp;
+}
+
+TEST(BmpDecode, SizeProbeReadsOnlyTheHeader) {
+  CRasterBMP bmp;
+  bmp.SetEscape(-1);
+  ASSERT_TRUE(DecodeBytes(bmp, SmallBmp().Get()));
+  EXPECT_STREQ(bmp.GetLastError(), "output dimensions returned");
+  EXPECT_EQ(bmp.GetWidth(), 3);
+  EXPECT_EQ(bmp.GetHeight(), 2);
+  EXPECT_EQ(bmp.GetType(), RASTER_FORMAT_BMP);
+  EXPECT_FALSE(bmp.IsValid());
+}
+
+TEST(BmpDecode, CancelAndResolution) {
+  CRasterBMP cancelled;
+  cancelled.SetEscape(1);
+  EXPECT_FALSE(DecodeBytes(cancelled, SmallBmp().Get()));
+  EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
+
+  CRasterBMP bmp;
+  ASSERT_TRUE(DecodeBytes(bmp, SmallBmp(11811).Get()));
+  EXPECT_EQ(bmp.GetXDpi(), 300);
+  EXPECT_EQ(bmp.GetYDpi(), 300);
+}
+
+TEST(BmpDecode, PaletteLongerThanTheImageHoldsIsSkipped) {
+  // 1 bit with 5 entries: 2 are kept, the pixels follow all 5 (bare DIB).
+  CDibBuilder dib;
+  dib.Info(2, 1, 1, 0, 5).Palette(5).Bytes({0x40, 0, 0, 0});
+  CRasterBMP bmp;
+  ASSERT_TRUE(DecodeBytes(bmp, dib.Get())) << bmp.GetLastError();
+  EXPECT_EQ(bmp.GetPixelIndexUnchecked(0, 0), 0);
+  EXPECT_EQ(bmp.GetPixelIndexUnchecked(1, 0), 1);
+  EXPECT_EQ(bmp.GetPaletteColor(1).rgbRed, 3);
+}
+
+struct HostileCase {
+  const char* what;
+  std::vector<uint8_t> bytes;
+  const char* text;  // null: any text
+};
+
+CDibBuilder Bmp(int32_t width, int32_t height, uint16_t bpp, uint32_t compression,
+                uint32_t clrUsed, std::initializer_list<uint8_t> tail, uint32_t paletteEntries = 0) {
+  CDibBuilder b;
+  b.Info(width, height, bpp, compression, clrUsed).Palette(paletteEntries).Bytes(tail);
+  b.PrependFileHeader(40 + 4 * paletteEntries);
+  return b;
+}
+
+TEST(BmpDecode, HostileFilesFailWithAText) {
+  CDibBuilder badPlanes = Bmp(1, 1, 24, 0, 0, {0, 0, 0, 0});
+  std::vector<uint8_t> planes = badPlanes.Get();
+  planes[14 + 12] = 2;
+  const HostileCase cases[] = {
+      {"empty", {}, "Not a BMP"},
+      {"13 bytes", std::vector<uint8_t>(13, 'B'), "Not a BMP"},
+      {"negative width", Bmp(-3, 2, 24, 0, 0, {}).Get(), "Error reading BMP info"},
+      {"height 0", Bmp(3, 0, 24, 0, 0, {}).Get(), "Error reading BMP info"},
+      {"height INT32_MIN", Bmp(3, INT32_MIN, 24, 0, 0, {}).Get(), "Error reading BMP info"},
+      {"two planes", planes, "Error reading BMP info"},
+      {"0 bits", Bmp(3, 2, 0, 0, 0, {}).Get(), "Error reading BMP info"},
+      {"0 bits, JPEG", Bmp(3, 2, 0, 4, 0, {}).Get(), "compression type not supported"},
+      {"0 bits, PNG", Bmp(3, 2, 0, 5, 0, {}).Get(), "compression type not supported"},
+      {"2 bits", Bmp(3, 2, 2, 0, 0, {}).Get(), "Error reading BMP info"},
+      {"64 bits", Bmp(3, 2, 64, 0, 0, {}).Get(), "Error reading BMP info"},
+      {"RLE8 at 4 bits", Bmp(3, 2, 4, 1, 0, {}, 16).Get(), "compression type not supported"},
+      {"RLE4 at 8 bits", Bmp(3, 2, 8, 2, 0, {}, 256).Get(), "compression type not supported"},
+      {"RLE at 24 bits", Bmp(3, 2, 24, 1, 0, {}).Get(), "unknown compression"},
+      {"biClrUsed 0xFFFFFFFF", Bmp(3, 2, 8, 0, 0xFFFFFFFF, {}, 256).Get(), "Error reading BMP info"},
+      {"far delta", Bmp(3, 2, 8, 1, 0, {0, 2, 200, 200, 0, 1}, 256).Get(), nullptr},
+      {"RLE without end", Bmp(3, 2, 8, 1, 0, {3, 1, 0, 0}, 256).Get(), nullptr},
+      {"short rows", Bmp(3, 2, 24, 0, 0, {1, 2, 3}).Get(), nullptr},
+  };
+  for (const HostileCase& c : cases) {
+    CRasterBMP bmp;
+    EXPECT_FALSE(DecodeBytes(bmp, c.bytes)) << c.what;
+    if (c.text)
+      EXPECT_STREQ(bmp.GetLastError(), c.text) << c.what;
+    else
+      EXPECT_STRNE(bmp.GetLastError(), "") << c.what;
+  }
+}
+
+TEST(BmpDecode, EveryTruncationFailsWithAText) {
+  const std::vector<std::string> names = {"im_rle8", "rle4_deltas", "core_1bit", "im_rgb565",
+                                          "im_argb8888", "topdown_8bit", "bare_4bit_rle"};
+  for (const FixtureCase& c : ReadManifest()) {
+    bool wanted = false;
+    for (const std::string& n : names) wanted |= c.name == n;
+    if (!wanted) continue;
+    const std::vector<uint8_t> whole = ReadBytes(FixturePath(c.file));
+    for (size_t n = 0; n < whole.size(); ++n) {
+      CRasterBMP bmp;
+      const std::vector<uint8_t> part(whole.begin(), whole.begin() + long(n));
+      ASSERT_FALSE(DecodeBytes(bmp, part)) << c.name << " cut at " << n;
+      ASSERT_STRNE(bmp.GetLastError(), "") << c.name << " cut at " << n;
+    }
+  }
+}
+
+}  // namespace

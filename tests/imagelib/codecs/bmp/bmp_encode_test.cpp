@@ -1,0 +1,119 @@
+// BMP encoding: headers, round trips at every depth, files for the PIL
+// oracle, and failures that must leave the image alone.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "imagelib/codecs/bmp/raster_bmp.h"
+#include "imagelib/raster_dib.h"
+#include "imagelib/raster_io_file.h"
+#include "imagelib/raster_mem_file.h"
+#include "tests/imagelib/codecs/codec_test_util.h"
+
+namespace {
+
+void FillRandom(CRaster& image, uint32_t seed) {
+  std::mt19937 rng{seed};
+  for (DWORD i = 0; i < image.GetNumColors(); ++i)
+    image.SetPaletteColor(BYTE(i), BYTE(rng()), BYTE(rng()), BYTE(rng()), 0);
+  for (int32_t y = 0; y < image.GetHeight(); ++y)
+    for (int32_t x = 0; x < image.GetWidth(); ++x) {
+      if (image.IsIndexed())
+        image.SetPixelIndexUnchecked(x, y, BYTE(rng()));
+      else
+        image.SetPixelColorUnchecked(x, y, RgbQuadFromValue(rng() & 0xFFFFFF));
+    }
+}
+
+// Encodes through a ghost, as codec dispatch does.
+bool EncodeTo(const CRaster& image, CRasterFile* file, std::string* error = nullptr) {
+  CRasterBMP bmp;
+  bmp.Ghost(&image);
+  const bool ok = bmp.Encode(file);
+  if (error) *error = bmp.GetLastError();
+  return ok;
+}
+
+std::vector<uint8_t> EncodeToBytes(const CRaster& image) {
+  CRasterMemFile file;
+  file.Open();
+  EXPECT_TRUE(EncodeTo(image, &file));
+  const unsigned char* data = file.GetBuffer();
+  return std::vector<uint8_t>(data, data + file.Size());
+}
+
+TEST(BmpEncode, RoundTripsAtEveryDepthAndWidth) {
+  CWrittenCases written("written");
+  for (int bpp : {1, 4, 8, 24}) {
+    for (int32_t width : {1, 3, 7, 31, 33, 65}) {
+      SCOPED_TRACE(testing::Message() << bpp << " bits, width " << width);
+      CRaster image(width, 3, bpp);
+      FillRandom(image, uint32_t(bpp * 1000 + width));
+      image.SetXDpi(72);
+      image.SetYDpi(200);
+      const std::vector<uint8_t> file = EncodeToBytes(image);
+
+      const uint32_t paletteBytes = image.GetPaletteSize();
+      ASSERT_EQ(file.size(), 14 + size_t(image.GetSize()));
+      EXPECT_EQ(ReadLe16(file.data()), 0x4D42);
+      EXPECT_EQ(ReadLe32(file.data() + 2), file.size());
+      EXPECT_EQ(ReadLe32(file.data() + 10), 14 + 40 + paletteBytes);
+      EXPECT_EQ(ReadLe32(file.data() + 14), 40u);
+      EXPECT_EQ(ReadLe16(file.data() + 28), bpp);
+      EXPECT_EQ(ReadLe32(file.data() + 30), 0u) << "uncompressed";
+      EXPECT_EQ(std::memcmp(file.data() + 54, image.GetDib() + 40, image.GetSize() - 40), 0);
+
+      CRasterBMP back;
+      CRasterMemFile in(static_cast<const void*>(file.data()), file.size());
+      ASSERT_TRUE(back.Decode(&in)) << back.GetLastError();
+      EXPECT_EQ(back.GetBpp(), bpp);
+      EXPECT_EQ(back.GetXDpi(), 72);
+      EXPECT_EQ(back.GetYDpi(), 200);
+      EXPECT_TRUE(SameRgb(back, RgbRows(image), width, 3));
+
+      const std::string name = "bpp" + std::to_string(bpp) + "_w" + std::to_string(width);
+      ASSERT_TRUE(WriteBytes(written.Path(name + ".bmp"), file));
+      written.Add(name, name + ".bmp", image);
+    }
+  }
+  ASSERT_TRUE(written.Finish());
+}
+
+TEST(BmpEncode, FourBitFileHasSixteenEntriesBeforeThePixels) {
+  CRaster image(5, 2, 4);
+  FillRandom(image, 4);
+  const std::vector<uint8_t> file = EncodeToBytes(image);
+  EXPECT_EQ(ReadLe32(file.data() + 10), 14u + 40u + 64u);
+  EXPECT_EQ(ReadLe32(file.data() + 14 + 32), 16u);
+}
+
+TEST(BmpEncode, FailuresGiveATextAndLeaveTheImageAlone) {
+  std::string error;
+  CRaster empty;
+  CRasterMemFile sink;
+  sink.Open();
+  EXPECT_FALSE(EncodeTo(empty, &sink, &error));
+  EXPECT_EQ(error, "null image!!!");
+
+  CRaster image(9, 4, 8);
+  FillRandom(image, 9);
+  const std::vector<uint8_t> before(image.GetDib(), image.GetDib() + image.GetSize());
+  EXPECT_FALSE(EncodeTo(image, nullptr, &error));
+  EXPECT_EQ(error, "null file handler");
+
+  // A stream opened for reading refuses every write.
+  const std::string path = TestOutputPath("read_only.bmp");
+  ASSERT_TRUE(WriteBytes(path, {1, 2, 3}));
+  FILE* stream = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(stream, nullptr);
+  CRasterIOFile readOnly(stream, true);
+  EXPECT_FALSE(EncodeTo(image, &readOnly, &error));
+  EXPECT_EQ(error, "Error writing BMP file");
+  EXPECT_EQ(std::vector<uint8_t>(image.GetDib(), image.GetDib() + image.GetSize()), before);
+}
+
+}  // namespace
