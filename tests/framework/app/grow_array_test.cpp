@@ -56,7 +56,7 @@ class Differential {
     std::vector<T> copy(src, src + n);  // src may point into the array
     int32_t count = array_.count;
     int32_t expectPos = std::min(std::max(position, 0), count);
-    int64_t expectCap = SteppedCapacity(array_.capacity, array_.growBy, int64_t(count) + n);
+    int64_t expectCap = SteppedCapacity(array_.capacity, growBy_, int64_t(count) + n);
     ASSERT_EQ(expectPos, array_.Insert(src, position, n));
     ref_.insert(ref_.begin() + expectPos, copy.begin(), copy.end());
     EXPECT_EQ(expectCap, array_.capacity);
@@ -122,6 +122,7 @@ class Differential {
   void Check() {
     ASSERT_EQ(int32_t(ref_.size()), array_.count);
     ASSERT_LE(array_.count, array_.capacity);
+    ASSERT_EQ(growBy_, array_.growBy);
     for (int32_t i = 0; i < array_.count; ++i) ASSERT_TRUE(ref_[i] == *array_.GetAt(i)) << i;
     if (array_.external) ASSERT_EQ(external_->data(), array_.data);
     if (array_.count == 0 && array_.capacity == 0) ASSERT_EQ(nullptr, array_.data);
