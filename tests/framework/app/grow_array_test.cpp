@@ -124,8 +124,12 @@ class Differential {
     ASSERT_LE(array_.count, array_.capacity);
     ASSERT_EQ(growBy_, array_.growBy);
     for (int32_t i = 0; i < array_.count; ++i) ASSERT_TRUE(ref_[i] == *array_.GetAt(i)) << i;
-    if (array_.external) ASSERT_EQ(external_->data(), array_.data);
-    if (array_.count == 0 && array_.capacity == 0) ASSERT_EQ(nullptr, array_.data);
+    if (array_.external) {
+      ASSERT_EQ(external_->data(), array_.data);
+    }
+    if (array_.count == 0 && array_.capacity == 0) {
+      ASSERT_EQ(nullptr, array_.data);
+    }
   }
 
   std::mt19937 rng_;
@@ -298,7 +302,9 @@ TEST(SortedSearch, FindsEveryKeyAndRefusesMissingOnes) {
     for (uint32_t id : {0u, 1u, 3u * uint32_t(count) + 5u})
       EXPECT_EQ(-1, FindSortedIndex(count, id, keyAt));
     for (int32_t i = 0; i + 1 < count; ++i)
-      if (keys[i] + 1 < keys[i + 1]) EXPECT_EQ(-1, FindSortedIndex(count, keys[i] + 1, keyAt));
+      if (keys[i] + 1 < keys[i + 1]) {
+        EXPECT_EQ(-1, FindSortedIndex(count, keys[i] + 1, keyAt));
+      }
   }
 }
 

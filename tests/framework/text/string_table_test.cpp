@@ -155,7 +155,9 @@ TEST(SortTextTable, SortsWholeRecordsOfAnySize) {
     ASSERT_EQ(n, SortTextTable(table.data(), sizeof(Small)));
     for (int i = 0; i < n; ++i) {
       unsigned id = table[i].id;  // packed: read by value
-      if (i > 0) EXPECT_LT(unsigned(table[i - 1].id), id);
+      if (i > 0) {
+        EXPECT_LT(unsigned(table[i - 1].id), id);
+      }
       char expect[5];
       snprintf(expect, sizeof(expect), "%u", id % 10000);
       EXPECT_STREQ(expect, table[i].tag);  // the record moved whole
