@@ -21,6 +21,12 @@ int AppendText(char* text, int bufferSize, const char* addition, int mode);
 const char* StrEndsWithI(const char* text, const char* suffix);
 // The first place where `part` occurs in `text` ignoring case, or null.
 const char* StrFindI(const char* text, const char* part);
+inline char* StrEndsWithI(char* text, const char* suffix) {
+  return const_cast<char*>(StrEndsWithI(static_cast<const char*>(text), suffix));
+}
+inline char* StrFindI(char* text, const char* part) {
+  return const_cast<char*>(StrFindI(static_cast<const char*>(text), part));
+}
 
 void SetFlag(uint32_t* flags, uint32_t mask, bool on);
 
