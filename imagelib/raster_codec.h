@@ -9,7 +9,7 @@
 // default-constructible (passing its own type id to CRasterCodec) and
 // overriding Decode and Encode below. CreateRasterCodec
 // (raster_codec_table.cpp) has one entry per type id and news the class;
-// a format whose codec is not built yet has no class there and every
+// a format whose codec is not written yet has an empty entry, and every
 // decode or encode of that type fails with the dispatch texts.
 //
 // What dispatch expects of a codec:

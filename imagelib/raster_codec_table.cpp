@@ -5,19 +5,8 @@
 
 #include "imagelib/raster_codec.h"
 
-#if __has_include("imagelib/codecs/bmp/raster_bmp.h")
 #include "imagelib/codecs/bmp/raster_bmp.h"
-#define BW_BMP_FACTORY &MakeCodec<CRasterBMP>
-#else
-#define BW_BMP_FACTORY nullptr
-#endif
-
-#if __has_include("imagelib/codecs/png/raster_png.h")
 #include "imagelib/codecs/png/raster_png.h"
-#define BW_PNG_FACTORY &MakeCodec<CRasterPNG>
-#else
-#define BW_PNG_FACTORY nullptr
-#endif
 
 namespace {
 
@@ -32,10 +21,10 @@ struct CodecFactory {
 };
 
 const CodecFactory kFactories[] = {
-    {RASTER_FORMAT_BMP, BW_BMP_FACTORY},
+    {RASTER_FORMAT_BMP, &MakeCodec<CRasterBMP>},
     {RASTER_FORMAT_GIF, nullptr},
     {RASTER_FORMAT_JPG, nullptr},
-    {RASTER_FORMAT_PNG, BW_PNG_FACTORY},
+    {RASTER_FORMAT_PNG, &MakeCodec<CRasterPNG>},
     {RASTER_FORMAT_ICO, nullptr},
     {RASTER_FORMAT_TIF, nullptr},
     {RASTER_FORMAT_TGA, nullptr},
