@@ -112,6 +112,13 @@ bw_new_prefix() {
   mkdir -p "$dir"
   cp -a "$template/prefix" "$dir/prefix"
   cp -a "$template/home" "$dir/home"
+  # The user folders (Desktop, Documents, ...) still link to the home the
+  # template was made in, which is gone: point them at this copy's home, or
+  # the desktop shell has no Desktop folder and shows no view.
+  local link
+  for link in "$dir"/prefix/drive_c/users/*/*; do
+    if [ -L "$link" ]; then ln -sfn "$dir/home" "$link"; fi
+  done
   BW_STARTED_PREFIXES+=("$dir/prefix")
 }
 
