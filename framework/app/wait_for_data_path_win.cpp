@@ -37,6 +37,15 @@ void ShowQuitMenu(HWND window, CWaitForDataPath* waiter) {
   DestroyMenu(menu);
 }
 
+// Removing a tray icon can keep the shell busy for seconds on some systems;
+// the start-up does not wait for it.
+DWORD WINAPI DeleteTrayIconThread(LPVOID parameter) {
+  NOTIFYICONDATAA* data = static_cast<NOTIFYICONDATAA*>(parameter);
+  Shell_NotifyIconA(NIM_DELETE, data);
+  delete data;
+  return 0;
+}
+
 }  // namespace
 
 LRESULT CALLBACK WaitForDataPathWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -71,7 +80,14 @@ void CWaitForDataPath::RemoveTrayIcon() {
   data.cbSize = sizeof(data);
   data.hWnd = m_hwnd;
   data.uID = 1;
-  Shell_NotifyIconA(NIM_DELETE, &data);
+  NOTIFYICONDATAA* copy = new NOTIFYICONDATAA(data);
+  HANDLE thread = CreateThread(nullptr, 0, DeleteTrayIconThread, copy, 0, nullptr);
+  if (thread) {
+    CloseHandle(thread);
+  } else {
+    Shell_NotifyIconA(NIM_DELETE, copy);
+    delete copy;
+  }
   m_bTrayShown = false;
 }
 

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs the end-to-end driver in a Wine prefix of its own, so that the
+# single-instance tests (window broadcasts, named mutexes, the machine
+# registry) meet no other test. Arguments: the driver, then gtest options.
+set -euo pipefail
+source "$(dirname "$0")/../../scripts/lib/common.sh"
+source "$BW_ROOT/scripts/lib/wine-env.sh"
+driver=$1; shift
+work=${BW_TEST_OUT:?}.wine
+bw_new_prefix "$work" || bw_die "could not create the test prefix"
+trap bw_cleanup EXIT
+export WINEPREFIX=$work/prefix HOME=$work/home
+export XDG_DATA_HOME=$HOME/.local/share XDG_CONFIG_HOME=$HOME/.config
+bw_wine_env
+if [ -z "${DISPLAY:-}" ]; then
+  bw_start_xvfb DISPLAY || bw_die "Xvfb did not start"
+  export DISPLAY
+fi
+"$BW_WINE" "$driver" "$@"
