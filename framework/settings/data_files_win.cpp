@@ -48,6 +48,13 @@ bool IsFolder(const char* path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// A data file that was made read-only is not replaced. Windows refuses the
+// replace itself; some file systems would let it pass.
+bool IsReadOnlyFile(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 // After a failed create: makes the folder part of `path` when it is missing.
 // True when it was missing and could be created, so a second try makes sense.
 bool CreateMissingFolderOf(const char* path) {
@@ -134,6 +141,7 @@ int WriteDataFile(const char* name, int index, const void* buffer, int size, int
   if (!GetDataFilePath(name, index, path, folderFlag) || !GetTempFilePath(path, tempPath))
     return 0;
   std::lock_guard<std::mutex> hold(gWriteLock);
+  if (IsReadOnlyFile(path)) return 0;
   if (!WriteTempFile(tempPath, buffer, size) || !ReplaceFile(tempPath, path)) {
     DeleteFileA(tempPath);  // the old file stays; the space of the new one is given back
     return 0;
