@@ -259,11 +259,11 @@ TEST_F(AppObject, SaveStateWritesStateAndPlacements) {
   WindowPlacementRecord record = {};
   EXPECT_EQ(1u, fread(&record, sizeof(record), 1, file));
   fclose(file);
-  EXPECT_EQ(10, record.x);
-  EXPECT_EQ(20, record.y);
-  EXPECT_EQ(300, record.width);
-  EXPECT_EQ(200, record.height);
-  EXPECT_EQ(0x100u, record.flags);
+  EXPECT_EQ(10, int(record.x));
+  EXPECT_EQ(20, int(record.y));
+  EXPECT_EQ(300, int(record.width));
+  EXPECT_EQ(200, int(record.height));
+  EXPECT_EQ(0x100u, uint32_t(record.flags));
   DeleteFileA((folder + "\\(ORV)App.kzc").c_str());
   SendMessageA(phantom_, WM_ENDSESSION, TRUE, 0);
   EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder + "\\(ORV)App.kzc").c_str()));

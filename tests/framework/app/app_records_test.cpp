@@ -21,16 +21,16 @@ TEST(AppStateRecord, DefaultsAndSanitising) {
   EXPECT_EQ(0xFF, bytes[17]);
   EXPECT_EQ(0xAD, bytes[18]);
   EXPECT_EQ(0x55, bytes[19]);
-  EXPECT_EQ(0, state.iFontSize);
+  EXPECT_EQ(0, int(state.iFontSize));
 
   for (int language : {-1, 2, 5, INT32_MIN}) {
     state.iLanguage = language;
     SanitizeAppState(&state);
-    EXPECT_EQ(0, state.iLanguage) << language;
+    EXPECT_EQ(0, int(state.iLanguage)) << language;
   }
   state.iLanguage = 1;
   SanitizeAppState(&state);
-  EXPECT_EQ(1, state.iLanguage);
+  EXPECT_EQ(1, int(state.iLanguage));
 
   memset(state.szFontFace, 'F', sizeof(state.szFontFace));
   SanitizeAppState(&state);

@@ -19,13 +19,13 @@ TEST(IconGroupPick, DepthFallsDownwardsAndSizeIsExactOrNearest) {
   const IconGroupEntry entries[] = {Entry(16, 4, 1), Entry(32, 4, 2), Entry(48, 4, 3),
                                     Entry(16, 8, 4), Entry(32, 8, 5), Entry(48, 8, 6)};
   // No 32-bit images: index 3 falls back to 8 bits.
-  EXPECT_EQ(4, PickIconGroupEntry(entries, 6, 3, 16));
-  EXPECT_EQ(5, PickIconGroupEntry(entries, 6, 3, 32));
+  EXPECT_EQ(3, PickIconGroupEntry(entries, 6, 3, 16));
+  EXPECT_EQ(4, PickIconGroupEntry(entries, 6, 3, 32));
   EXPECT_EQ(1, PickIconGroupEntry(entries, 6, 1, 32));
   EXPECT_EQ(3, PickIconGroupEntry(entries, 6, 2, 0));    // size 0: the first of the depth
-  EXPECT_EQ(5, PickIconGroupEntry(entries, 6, 2, 36));   // nearest
-  EXPECT_EQ(4, PickIconGroupEntry(entries, 6, 2, 24));   // equal distance: the first
-  EXPECT_EQ(6, PickIconGroupEntry(entries, 6, 2, 256));
+  EXPECT_EQ(4, PickIconGroupEntry(entries, 6, 2, 36));   // nearest
+  EXPECT_EQ(3, PickIconGroupEntry(entries, 6, 2, 24));   // equal distance: the first
+  EXPECT_EQ(5, PickIconGroupEntry(entries, 6, 2, 256));
   EXPECT_EQ(-1, PickIconGroupEntry(entries, 6, 0, 32));  // no 1-bit images
   EXPECT_EQ(-1, PickIconGroupEntry(entries, 6, -1, 32));
 }
