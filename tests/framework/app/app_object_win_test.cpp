@@ -292,4 +292,13 @@ TEST_F(AppObject, StartupShortcutIsCreatedAndRemoved) {
   EXPECT_EQ(0, gApp.SetAutostart(false));
 }
 
+TEST_F(AppObject, TrayIconIsAddedChangedAndRemoved) {
+  HWND window = AddWindow(6, 0);
+  ASSERT_NE(nullptr, window);
+  EXPECT_TRUE(gApp.SetTrayIcon(6, 100, "%s %d", "tip", 1));   // added
+  EXPECT_TRUE(gApp.SetTrayIcon(6, 101, nullptr));             // changed, product name as tip
+  EXPECT_TRUE(gApp.SetTrayIcon(6, -1, nullptr));              // no icon: removed
+  EXPECT_FALSE(gApp.SetTrayIcon(6, -1, nullptr));             // nothing left to remove
+}
+
 }  // namespace
