@@ -89,9 +89,12 @@ TEST(PngDecode, DamagedFilesFailWithAText) {
     CRasterPNG png;
     EXPECT_FALSE(DecodeBytes(png, ReadBytes(FixturePath(file)))) << file;
     EXPECT_STRNE(png.GetLastError(), "") << file;
-    if (file == "ihdr_100000_square.png") EXPECT_STREQ(png.GetLastError(), "RASTER_MAX_MEMORY exceeded");
-    if (file == "bad_ihdr_crc.png")
+    if (file == "ihdr_100000_square.png") {
+      EXPECT_STREQ(png.GetLastError(), "RASTER_MAX_MEMORY exceeded");
+    }
+    if (file == "bad_ihdr_crc.png") {
       EXPECT_NE(std::string(png.GetLastError()).find("CRC"), std::string::npos) << png.GetLastError();
+    }
   }
   EXPECT_GE(count, 12);
 }
