@@ -213,14 +213,13 @@ void CApp::ReadOsVersion() {
   m_bWow64 = isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
 }
 
-int CApp::InitProductAndFolders(TextRecord* languageZeroTable, int showCommand) {
+int CApp::InitProductAndFolders(int showCommand) {
   int status = InitDialogFont();
   if (status != 0)
     return status == kStatusOtherInstance || status == kStatusNoDataFolder ? status
                                                                            : ShowInitError(status);
   m_bMinimize = showCommand != SW_SHOWNORMAL && showCommand != SW_SHOW &&
                 showCommand != SW_SHOWDEFAULT;
-  (void)languageZeroTable;
   ParseCommandLine(m_szCommandLine);
   ReadProgramVersion();
   if (ReadInstallRecord() != 0) return ShowInitError(kStatusNoInstallRecord);
@@ -247,7 +246,7 @@ int CApp::Init(HINSTANCE instance, uint16_t productNameTextId, TextRecord* langu
   m_uDoubleClickTime = GetDoubleClickTime();
   CompleteKeyNameTable();
 
-  int status = InitProductAndFolders(languageZeroTable, showCommand);
+  int status = InitProductAndFolders(showCommand);
   if (status != 0) return status;
   if (!m_bQuitRequested && m_bOwnsSetup && !FindOtherInstance(m_szProductName)) {
     CopyFirstRunFiles(m_szProgramFolder, m_szDataFolder);

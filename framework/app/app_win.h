@@ -184,7 +184,7 @@ class CApp {
   MenuBarKeyboardFn m_pfnMenuBarKeyboard = nullptr;
 
  private:
-  int InitProductAndFolders(TextRecord* languageZeroTable, int showCommand);
+  int InitProductAndFolders(int showCommand);
   int ReadInstallRecord();
   int ChooseDataFolders();
   int WaitForDataFolders();
