@@ -93,7 +93,7 @@ def imagemagick_cases(fx, rng):
         for depth in depths:
             for interlaced in (0, 1):
                 name = 'im_type%d_depth%d%s' % (color_type, depth, '_interlaced' if interlaced else '')
-                arr, maxval = source_pixels(rng, color_type, depth, 11 + depth % 3, 17 + 2 * color_type)
+                arr, maxval = source_pixels(rng, color_type, depth, 11 + depth % 3, 49 + 2 * color_type)
                 write_pam(src, arr, maxval)
                 out = fx.path(name + '.png')
                 target = ('PNG8:' if color_type == 3 else '') + out
