@@ -172,7 +172,7 @@ bool CRasterPNG::CreateForPng(PngJob* job) {
     return false;
   png_uint_32 xRes = 0, yRes = 0;
   int unit = PNG_RESOLUTION_UNKNOWN;
-  // Without a unit pHYs gives only the aspect ratio: the default 96 DPI stays.
+  // Without a unit pHYs only gives the ratio of the pixel sides: 96 DPI stays.
   if (png_get_pHYs(png, job->info, &xRes, &yRes, &unit) && unit == PNG_RESOLUTION_METER) {
     SetXDpi(DpiFromPelsPerMeter(int32_t(xRes & 0x7FFFFFFF)));
     SetYDpi(DpiFromPelsPerMeter(int32_t(yRes & 0x7FFFFFFF)));

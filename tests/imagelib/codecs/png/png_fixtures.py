@@ -156,7 +156,7 @@ def resolution_cases(fx, rng):
     rgb = Image.fromarray(rng.integers(0, 256, (2, 3, 3), dtype=np.uint8))
     fx.add('pil_300dpi', 'pil_300dpi.png', pil_png(rgb, dpi=(300, 150)), np.array(rgb))
     write_meta(fx, 'pil_300dpi', ['dpi 300 150'])
-    # pHYs without a unit only gives an aspect ratio: 96 DPI stays.
+    # pHYs without a unit only gives the ratio of the pixel sides: 96 DPI stays.
     for name, body in [('phys_unknown_zero', struct.pack('>IIB', 0, 0, 0)),
                        ('phys_unknown_ratio', struct.pack('>IIB', 3, 2, 0))]:
         data = rebuild(pil_png(rgb), lambda k, b: [(k, b), (b'pHYs', body)] if k == b'IHDR' else [(k, b)])
