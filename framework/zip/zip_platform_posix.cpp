@@ -26,20 +26,19 @@ std::string HostPath(const char* path) {
   return s;
 }
 
-uint64_t ToFileTime(const struct timespec& ts) {
-  if (ts.tv_sec < 0) return kFileTimeUnixEpoch;
-  return uint64_t(ts.tv_sec) * kFileTimePerSecond + uint64_t(ts.tv_nsec) / 100 +
-         kFileTimeUnixEpoch;
+uint64_t ToFileTime(time_t seconds, long nanoseconds) {
+  if (seconds < 0) return kFileTimeUnixEpoch;
+  return uint64_t(seconds) * kFileTimePerSecond + uint64_t(nanoseconds) / 100 + kFileTimeUnixEpoch;
 }
 
-struct timespec ToTimespec(uint64_t fileTime) {
-  struct timespec ts = {};
+struct timeval ToTimeval(uint64_t fileTime) {
+  struct timeval tv = {};
   if (fileTime > kFileTimeUnixEpoch) {
     uint64_t t = fileTime - kFileTimeUnixEpoch;
-    ts.tv_sec = static_cast<time_t>(t / kFileTimePerSecond);
-    ts.tv_nsec = static_cast<long>((t % kFileTimePerSecond) * 100);
+    tv.tv_sec = static_cast<time_t>(t / kFileTimePerSecond);
+    tv.tv_usec = static_cast<suseconds_t>((t % kFileTimePerSecond) / 10);
   }
-  return ts;
+  return tv;
 }
 
 class CPosixFileStream : public CZipStream {
@@ -82,8 +81,8 @@ class CPosixFileStream : public CZipStream {
   }
   bool SetTimes(uint64_t creation, uint64_t access, uint64_t modification) override {
     (void)creation;
-    struct timespec ts[2] = {ToTimespec(access), ToTimespec(modification)};
-    return futimens(m_iFd, ts) == 0;
+    struct timeval tv[2] = {ToTimeval(access), ToTimeval(modification)};
+    return futimes(m_iFd, tv) == 0;
   }
 
  private:
@@ -104,9 +103,9 @@ CZipStream* ZipPlatformOpenSource(const char* path, ZipFileFacts* facts) {
   facts->ulAttributes = S_ISDIR(st.st_mode) ? kZipAttrDirectory : kZipAttrArchive;
   if (!(st.st_mode & S_IWUSR)) facts->ulAttributes |= kZipAttrReadOnly;
   facts->ullSize = static_cast<uint64_t>(st.st_size);
-  facts->ftModification = ToFileTime(st.st_mtim);
-  facts->ftAccess = ToFileTime(st.st_atim);
-  facts->ftCreation = ToFileTime(st.st_ctim);
+  facts->ftModification = ToFileTime(st.st_mtime, st.st_mtim.tv_nsec);
+  facts->ftAccess = ToFileTime(st.st_atime, st.st_atim.tv_nsec);
+  facts->ftCreation = ToFileTime(st.st_ctime, st.st_ctim.tv_nsec);
   return new CPosixFileStream(fd, true);
 }
 
@@ -164,13 +163,13 @@ void ZipPlatformUnmapPagingFile(void* view, void* mapping) {
 }
 
 uint64_t ZipPlatformNow() {
-  struct timespec ts;
-  clock_gettime(CLOCK_REALTIME, &ts);
-  return ToFileTime(ts);
+  struct timeval tv;
+  gettimeofday(&tv, nullptr);
+  return ToFileTime(tv.tv_sec, static_cast<long>(tv.tv_usec) * 1000);
 }
 
 bool ZipPlatformToLocal(uint64_t fileTime, ZipLocalTime* local) {
-  time_t t = ToTimespec(fileTime).tv_sec;
+  time_t t = ToTimeval(fileTime).tv_sec;
   struct tm tm;
   if (!localtime_r(&t, &tm)) return false;
   *local = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
@@ -193,9 +192,9 @@ bool ZipPlatformFromLocal(const ZipLocalTime& local, uint64_t* fileTime) {
 }
 
 unsigned ZipPlatformRandomSeed() {
-  struct timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<unsigned>(getpid()) ^ static_cast<unsigned>(ts.tv_sec * 1000 + ts.tv_nsec / 1000000);
+  struct timeval tv;
+  gettimeofday(&tv, nullptr);
+  return static_cast<unsigned>(getpid()) ^ static_cast<unsigned>(tv.tv_sec * 1000 + tv.tv_usec / 1000);
 }
 
 #endif  // !_WIN32

@@ -168,10 +168,10 @@ ZipResult CZipWriter::WriteEntry(Entry& e, const ZipLocalTimeExtra& localExtra) 
   r = e.hdr.usMethod == kZipMethodDeflated ? WriteDeflated(&dataLength) : WriteStored(&dataLength);
   if (r != ZIP_OK) return r;
   e.hdr.ulLocalOffset = static_cast<uint32_t>(localOffset);
-
-  // Rewrite the local header in place with what is known now.
   r = FinishEntry(e, localOffset, firstCompressedSize, dataLength);
   if (r != ZIP_OK) return r;
+  // Without a descriptor, the local header is rewritten in place with the
+  // real CRC and sizes.
   if (m_bCanSeek && !(e.hdr.usFlags & kZipFlagDescriptor)) {
     const uint64_t end = m_ullPos;
     if (!m_pOut->Seek(localOffset)) return ZIP_ERR_SEEK;
