@@ -56,7 +56,11 @@ enum DibCheck {
 DibCheck CheckDibHeader(const DibHeader& header);
 
 inline bool IsTopDownDib(const DibHeader& h) { return h.iHeight < 0; }
-inline int32_t DibAbsHeight(const DibHeader& h) { return h.iHeight < 0 ? -h.iHeight : h.iHeight; }
+// The height in rows; 0 for INT32_MIN, which has no positive counterpart.
+inline int32_t DibAbsHeight(const DibHeader& h) {
+  if (h.iHeight == INT32_MIN) return 0;
+  return h.iHeight < 0 ? -h.iHeight : h.iHeight;
+}
 
 // True when the three BI_BITFIELDS masks follow the header instead of being
 // part of it (a 40-byte header).
