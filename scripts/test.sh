@@ -72,6 +72,14 @@ if ((run_win)); then
     unset BW_DUAL_DISPLAY
   fi
   "$BW_WINE" cmd /c exit >/dev/null 2>&1 || true   # start this prefix's wineserver once
+  # The first program that touches windows starts the desktop process
+  # (explorer.exe /desktop), which keeps the descriptors it inherits: started
+  # by a test, it holds CTest's pipes open and that test hangs to its timeout.
+  "$BW_WINE" rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1 || true
+  if [ -n "${BW_DUAL_DISPLAY:-}" ]; then
+    DISPLAY=$BW_DUAL_DISPLAY WINEPREFIX=$BW_DUAL_PREFIX \
+      "$BW_WINE" rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1 || true
+  fi
   run_ctest wine "$BW_BUILD_DIR/win"
 fi
 
