@@ -26,10 +26,6 @@ class CFileHandle {
     if (IsValid()) CloseHandle(m_h);
     m_h = INVALID_HANDLE_VALUE;
   }
-  void Reset(HANDLE h) {
-    Close();
-    m_h = h;
-  }
 
  private:
   HANDLE m_h;

@@ -156,6 +156,9 @@ TEST(SettingsExchange, SavedTextHasTheDocumentedForms) {
   EXPECT_EQ("1e+20", ValueIn(text, "fArray[2]"));
   EXPECT_EQ("-0.0", ValueIn(text, "fArray[3]"));
   EXPECT_EQ("a b=c", ValueIn(text, "szName"));
+  // A full text field without its terminator gives its first 31 characters.
+  memset(r.szName, 'x', sizeof r.szName);
+  EXPECT_EQ(std::string(31, 'x'), ValueIn(SavedText(r), "szName"));
   EXPECT_EQ("0A" + std::string(116, '0') + "F0", ValueIn(text, "gSample.lfFont"));
   EXPECT_EQ("44332211", ValueIn(text, "cFore"));
   // Every line, the last included, ends in 00 0D 0A.
