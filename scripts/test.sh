@@ -71,14 +71,18 @@ if ((run_win)); then
     export BW_DUAL_REASON="Xorg with the dummy driver could not start on this machine"
     unset BW_DUAL_DISPLAY
   fi
-  "$BW_WINE" cmd /c exit >/dev/null 2>&1 || true   # start this prefix's wineserver once
-  # The first program that touches windows starts the desktop process
-  # (explorer.exe /desktop), which keeps the descriptors it inherits: started
-  # by a test, it holds CTest's pipes open and that test hangs to its timeout.
-  "$BW_WINE" rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1 || true
+  # Wine's server, its services and the desktop process (explorer.exe
+  # /desktop) keep the descriptors they inherit. Started by a test, they hold
+  # CTest's pipes open and that test hangs to its timeout after it passed; so
+  # they start here, and the server stays up (-p) until bw_cleanup ends it.
+  start_wine() {
+    "$BW_WINESERVER" -p >/dev/null 2>&1 || true
+    "$BW_WINE" cmd /c exit >/dev/null 2>&1 || true
+    "$BW_WINE" rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1 || true
+  }
+  start_wine
   if [ -n "${BW_DUAL_DISPLAY:-}" ]; then
-    DISPLAY=$BW_DUAL_DISPLAY WINEPREFIX=$BW_DUAL_PREFIX \
-      "$BW_WINE" rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1 || true
+    ( export DISPLAY=$BW_DUAL_DISPLAY WINEPREFIX=$BW_DUAL_PREFIX; start_wine )
   fi
   run_ctest wine "$BW_BUILD_DIR/win"
 fi
