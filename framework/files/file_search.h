@@ -4,6 +4,7 @@
 // once. The start-up copies first-run files and applies a staged restore
 // with it; the configuration backup finds the data files with it.
 // Windows only (file_search_win.cpp).
+#include <cstdarg>
 #include <cstdint>
 
 #include "framework/app/grow_array.h"
@@ -43,4 +44,9 @@ class CFileSearch {
 
   int32_t GetCount() const { return files.count; }
   const char* GetAt(int32_t index) const { return files.GetAt(index); }
+
+ private:
+  // Keeps the folder and the formatted list; a list that would be cut is
+  // dropped whole.
+  void Store(const char* folder, const char* patternFormat, va_list args);
 };

@@ -29,13 +29,17 @@ CFileSearch::CFileSearch() { Clear(); }
 
 CFileSearch::CFileSearch(const char* folder, const char* patternFormat, ...) {
   Clear();
-  snprintf(szFolder, sizeof szFolder, "%s", folder ? folder : "");
   va_list args;
   va_start(args, patternFormat);
-  int n = vsnprintf(szPatterns, sizeof szPatterns, patternFormat, args);
+  Store(folder, patternFormat, args);
   va_end(args);
-  if (n < 0 || n >= kPatternChars) szPatterns[0] = '\0';
   FindFiles(true);
+}
+
+void CFileSearch::Store(const char* folder, const char* patternFormat, va_list args) {
+  snprintf(szFolder, sizeof szFolder, "%s", folder ? folder : "");
+  int n = vsnprintf(szPatterns, sizeof szPatterns, patternFormat, args);
+  if (n < 0 || n >= kPatternChars) szPatterns[0] = '\0';
 }
 
 void CFileSearch::Clear() {
@@ -48,12 +52,10 @@ void CFileSearch::Clear() {
 }
 
 int32_t CFileSearch::Search(const char* folder, const char* patternFormat, ...) {
-  snprintf(szFolder, sizeof szFolder, "%s", folder ? folder : "");
   va_list args;
   va_start(args, patternFormat);
-  int n = vsnprintf(szPatterns, sizeof szPatterns, patternFormat, args);
+  Store(folder, patternFormat, args);
   va_end(args);
-  if (n < 0 || n >= kPatternChars) szPatterns[0] = '\0';
   return FindFiles(true);
 }
 
