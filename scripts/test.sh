@@ -71,14 +71,13 @@ if ((run_win)); then
     export BW_DUAL_REASON="Xorg with the dummy driver could not start on this machine"
     unset BW_DUAL_DISPLAY
   fi
-  # Wine's server, its services and the desktop process (explorer.exe
-  # /desktop) keep the descriptors they inherit. Started by a test, they hold
-  # CTest's pipes open and that test hangs to its timeout after it passed; so
-  # they start here, and the server stays up (-p) until bw_cleanup ends it.
+  # Wine's server and its services keep the descriptors they inherit: they
+  # start here, before CTest, and the server stays up (-p) until bw_cleanup
+  # ends it, so no test starts them with its own pipes (wine-run.sh keeps
+  # the desktop process off those pipes).
   start_wine() {
     "$BW_WINESERVER" -p >/dev/null 2>&1 || true
     "$BW_WINE" cmd /c exit >/dev/null 2>&1 || true
-    "$BW_WINE" rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1 || true
   }
   start_wine
   if [ -n "${BW_DUAL_DISPLAY:-}" ]; then

@@ -13,4 +13,17 @@ if [ "${BW_DISPLAY_KIND:-}" = dual ]; then
     export BW_DUAL_UNAVAILABLE=${BW_DUAL_REASON:-"no two-monitor display in this run"}
   fi
 fi
-exec /usr/lib/wine/wine64 "$@"
+# Helper processes that a test's program starts (Wine's desktop process,
+# explorer.exe /desktop) inherit its output descriptors and outlive it: were
+# these CTest's pipes, a test that passed would wait for them to its timeout.
+# The program writes into a file instead, streamed to CTest while it runs.
+log=$(mktemp "${TMPDIR:-/tmp}/bw-wine-run.XXXXXX") || exit 2
+trap 'rm -f "$log"' EXIT
+/usr/lib/wine/wine64 "$@" >"$log" 2>&1 &
+pid=$!
+tail -s 0.1 -n +1 -f --pid=$pid "$log" &
+tailpid=$!
+wait $pid
+rc=$?
+wait $tailpid
+exit $rc
