@@ -166,3 +166,53 @@ function(bw_add_folder_tests)
     bw_add_gtest(NAME ${T_NAME}_win SOURCES ${_win} LIBS ${T_LIBS} WINDOWS_ONLY ${T_WIN_OPTIONS})
   endif()
 endfunction()
+
+# Debian's own Python (PIL, numpy): an earlier python3 on PATH may lack them.
+set(BW_PYTHON /usr/bin/python3)
+
+# bw_add_script_test(NAME <test> COMMAND <program> [args...]
+#                    [SETUP <fixture>] [REQUIRES <fixtures...>] [CLEANUP <fixture>]
+#                    [ENVIRONMENT <k=v...>] [TIMEOUT <s>] [LABELS <extra...>])
+# A step that runs outside Wine beside a test executable: a fixture maker
+# (SETUP) or an independent checker of what the executable wrote (REQUIRES),
+# labelled for the tree it belongs to.
+function(bw_add_script_test)
+  cmake_parse_arguments(S "" "NAME;SETUP;CLEANUP;TIMEOUT" "COMMAND;REQUIRES;ENVIRONMENT;LABELS" ${ARGN})
+  add_test(NAME ${S_NAME} COMMAND ${S_COMMAND})
+  if(BW_NATIVE)
+    set(labels native ${S_LABELS})
+  else()
+    set(labels wine ${S_LABELS})
+  endif()
+  if(NOT S_TIMEOUT)
+    set(S_TIMEOUT 300)
+  endif()
+  set_tests_properties(${S_NAME} PROPERTIES LABELS "${labels}" TIMEOUT ${S_TIMEOUT})
+  if(S_SETUP)
+    set_tests_properties(${S_NAME} PROPERTIES FIXTURES_SETUP ${S_SETUP})
+  endif()
+  if(S_CLEANUP)
+    set_tests_properties(${S_NAME} PROPERTIES FIXTURES_CLEANUP ${S_CLEANUP})
+  endif()
+  if(S_REQUIRES)
+    set_tests_properties(${S_NAME} PROPERTIES FIXTURES_REQUIRED "${S_REQUIRES}")
+  endif()
+  if(S_ENVIRONMENT)
+    set_tests_properties(${S_NAME} PROPERTIES ENVIRONMENT "${S_ENVIRONMENT}")
+  endif()
+endfunction()
+
+# bw_test_fixtures(<test> [SETUP <fixture>] [REQUIRES <fixtures...>])
+# Ties a test executable to the script steps around it.
+function(bw_test_fixtures test)
+  cmake_parse_arguments(F "" "SETUP" "REQUIRES" ${ARGN})
+  if(NOT TEST ${test})
+    return()
+  endif()
+  if(F_SETUP)
+    set_tests_properties(${test} PROPERTIES FIXTURES_SETUP ${F_SETUP})
+  endif()
+  if(F_REQUIRES)
+    set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED "${F_REQUIRES}")
+  endif()
+endfunction()
