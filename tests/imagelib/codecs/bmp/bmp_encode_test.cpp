@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -12,39 +11,16 @@
 #include "imagelib/raster_dib.h"
 #include "imagelib/raster_io_file.h"
 #include "imagelib/raster_mem_file.h"
+#include "tests/imagelib/codecs/codec_encode_util.h"
 #include "tests/imagelib/codecs/codec_test_util.h"
 
 namespace {
 
-void FillRandom(CRaster& image, uint32_t seed) {
-  std::mt19937 rng{seed};
-  for (DWORD i = 0; i < image.GetNumColors(); ++i)
-    image.SetPaletteColor(BYTE(i), BYTE(rng()), BYTE(rng()), BYTE(rng()), 0);
-  for (int32_t y = 0; y < image.GetHeight(); ++y)
-    for (int32_t x = 0; x < image.GetWidth(); ++x) {
-      if (image.IsIndexed())
-        image.SetPixelIndexUnchecked(x, y, BYTE(rng()));
-      else
-        image.SetPixelColorUnchecked(x, y, RgbQuadFromValue(rng() & 0xFFFFFF));
-    }
-}
-
-// Encodes through a ghost, as codec dispatch does.
 bool EncodeTo(const CRaster& image, CRasterFile* file, std::string* error = nullptr) {
-  CRasterBMP bmp;
-  bmp.Ghost(&image);
-  const bool ok = bmp.Encode(file);
-  if (error) *error = bmp.GetLastError();
-  return ok;
+  return EncodeWith<CRasterBMP>(image, file, error);
 }
 
-std::vector<uint8_t> EncodeToBytes(const CRaster& image) {
-  CRasterMemFile file;
-  file.Open();
-  EXPECT_TRUE(EncodeTo(image, &file));
-  const unsigned char* data = file.GetBuffer();
-  return std::vector<uint8_t>(data, data + file.Size());
-}
+std::vector<uint8_t> EncodeToBytes(const CRaster& image) { return EncodeWithToBytes<CRasterBMP>(image); }
 
 TEST(BmpEncode, RoundTripsAtEveryDepthAndWidth) {
   CWrittenCases written("written");

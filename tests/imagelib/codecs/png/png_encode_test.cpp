@@ -6,51 +6,22 @@
 
 #include <cstdio>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "imagelib/codecs/png/raster_png.h"
 #include "imagelib/raster_io_file.h"
 #include "imagelib/raster_mem_file.h"
+#include "tests/imagelib/codecs/codec_encode_util.h"
 #include "tests/imagelib/codecs/codec_test_util.h"
 
 namespace {
 
-void FillRandom(CRaster& image, uint32_t seed, bool grey = false) {
-  std::mt19937 rng{seed};
-  if (grey) {
-    image.SetGrayPalette();
-  } else {
-    for (DWORD i = 0; i < image.GetNumColors(); ++i)
-      image.SetPaletteColor(BYTE(i), BYTE(rng()), BYTE(rng()), BYTE(rng()), 0);
-  }
-  for (int32_t y = 0; y < image.GetHeight(); ++y)
-    for (int32_t x = 0; x < image.GetWidth(); ++x) {
-      if (image.IsIndexed())
-        image.SetPixelIndexUnchecked(x, y, BYTE(rng()));
-      else
-        image.SetPixelColorUnchecked(x, y, RgbQuadFromValue(rng() & 0xFFFFFF));
-    }
-}
-
-// Encodes through a ghost, as codec dispatch does.
 bool EncodeTo(const CRaster& image, CRasterFile* file, std::string* error = nullptr) {
-  CRasterPNG png;
-  png.Ghost(&image);
-  const bool ok = png.Encode(file);
-  if (error) *error = png.GetLastError();
-  return ok;
+  return EncodeWith<CRasterPNG>(image, file, error);
 }
 
-std::vector<uint8_t> EncodeToBytes(const CRaster& image) {
-  CRasterMemFile file;
-  file.Open();
-  std::string error;
-  EXPECT_TRUE(EncodeTo(image, &file, &error)) << error;
-  const unsigned char* data = file.GetBuffer();
-  return std::vector<uint8_t>(data, data + file.Size());
-}
+std::vector<uint8_t> EncodeToBytes(const CRaster& image) { return EncodeWithToBytes<CRasterPNG>(image); }
 
 bool DecodeBytes(CRasterPNG& png, const std::vector<uint8_t>& bytes) {
   CRasterMemFile file(static_cast<const void*>(bytes.data()), bytes.size());
