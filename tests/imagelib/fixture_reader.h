@@ -5,25 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/file_bytes.h"
 #include "tests/support/test_paths.h"
-
-inline std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return bytes;
-  uint8_t chunk[65536];
-  size_t got;
-  while ((got = fread(chunk, 1, sizeof(chunk), f)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-  fclose(f);
-  return bytes;
-}
-
-inline bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
-  FILE* f = fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = fwrite(data, 1, size, f) == size;
-  return fclose(f) == 0 && ok;
-}
 
 class CFixtureReader {
  public:

@@ -8,6 +8,7 @@
 
 #include "framework/settings/section_files.h"
 #include "framework/zip/zip.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/test_paths.h"
 
 namespace {
@@ -44,17 +45,6 @@ std::vector<uint8_t> Build(const std::string& text, int number = 1) {
 
 int32_t Parse(const std::vector<uint8_t>& bytes, CSettingsExchange* ex) {
   return ParseSectionArchive(ex, bytes.data(), static_cast<uint32_t>(bytes.size()));
-}
-
-std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return bytes;
-  uint8_t buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-  fclose(f);
-  return bytes;
 }
 
 void WriteFileBytes(const std::string& path, const void* data, size_t size) {
@@ -163,7 +153,7 @@ TEST(SectionArchive, WrongPasswordHugeSizeAndEmptyArchive) {
 
 // Sections made by another zip tool (see make_section_fixtures.py).
 TEST(SectionArchive, ForeignSectionsLoad) {
-  std::vector<uint8_t> bytes = ReadFileBytes(TestOutputPath("foreign_shuffled.kzc"));
+  std::vector<uint8_t> bytes = ReadWholeFile(TestOutputPath("foreign_shuffled.kzc"));
   ASSERT_FALSE(bytes.empty()) << "fixture missing";
   CSettingsExchange ex;
   ASSERT_GT(Parse(bytes, &ex), 0);
@@ -183,10 +173,10 @@ TEST(SectionArchive, ForeignSectionsLoad) {
   EXPECT_EQ(1234, missing);
   EXPECT_STREQ("Hotkey three", name);
 
-  std::vector<uint8_t> stored = ReadFileBytes(TestOutputPath("foreign_stored.kzc"));
+  std::vector<uint8_t> stored = ReadWholeFile(TestOutputPath("foreign_stored.kzc"));
   ASSERT_FALSE(stored.empty());
   EXPECT_GT(Parse(stored, &ex), 0);
-  EXPECT_EQ(-4, Parse(ReadFileBytes(TestOutputPath("foreign_wrong_password.kzc")), &ex));
+  EXPECT_EQ(-4, Parse(ReadWholeFile(TestOutputPath("foreign_wrong_password.kzc")), &ex));
 }
 
 }  // namespace

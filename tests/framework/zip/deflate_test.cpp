@@ -14,6 +14,7 @@
 #include "deflate_probe.h"
 #include "framework/zip/deflate.h"
 #include "framework/zip/deflate_state.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/test_paths.h"
 
 namespace {
@@ -84,15 +85,7 @@ size_t ZlibLevel8Size(const Bytes& in) {
 Bytes ReadCorpus(const char* name) {
   Bytes data;
   std::string path = TestOutputPath(std::string("fixtures/corpus/") + name);
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) {
-    ADD_FAILURE() << "fixture missing: " << path;
-    return data;
-  }
-  uint8_t buf[65536];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof(buf), f)) > 0) data.insert(data.end(), buf, buf + n);
-  fclose(f);
+  if (!ReadWholeFile(path, &data)) ADD_FAILURE() << "fixture missing: " << path;
   return data;
 }
 

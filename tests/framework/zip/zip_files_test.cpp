@@ -12,6 +12,7 @@
 #include "framework/zip/zip.h"
 #include "framework/zip/zip_platform.h"
 #include "framework/zip/zip_time.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/test_paths.h"
 
 namespace {
@@ -36,17 +37,6 @@ std::string Output(const std::string& rel) {
   for (char& c : p)
     if (c == '/' || c == '\\') c = kSep;
   return p;
-}
-
-bool ReadFile(const std::string& path, Bytes* data) {
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return false;
-  data->clear();
-  uint8_t buf[65536];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof(buf), f)) > 0) data->insert(data->end(), buf, buf + n);
-  fclose(f);
-  return true;
 }
 
 bool Exists(const std::string& path) {
@@ -97,7 +87,7 @@ TEST(ZipFiles, WritesArchivesFromFiles) {
 
   // A memory archive as the settings store makes it, for the same checks.
   Bytes text;
-  ASSERT_TRUE(ReadFile(Fixture("sources/summer.txt"), &text));
+  ASSERT_TRUE(ReadWholeFile(Fixture("sources/summer.txt"), &text));
   ZipHandle m = ZipCreateMemory(nullptr, static_cast<uint32_t>(text.size() + 256), "pw-Zq81");
   ASSERT_EQ(ZIP_OK, ZipAddMemory(m, "1", text.data(), static_cast<uint32_t>(text.size())));
   void* image;
@@ -126,7 +116,7 @@ TEST(ZipFiles, WritesArchivesFromFiles) {
     }
     EXPECT_EQ(facts.ulAttributes & 0x37, info.ulAttributes) << sources[i];
     Bytes want, got(info.ulUncompressedSize + 1);
-    ReadFile(Fixture(std::string("sources/") + sources[i]), &want);
+    ReadWholeFile(Fixture(std::string("sources/") + sources[i]), &want);
     ASSERT_EQ(ZIP_OK, ZipExtractToMemory(z, i, got.data(), static_cast<uint32_t>(got.size())));
     EXPECT_TRUE(std::equal(want.begin(), want.end(), got.begin()));
   }
@@ -173,8 +163,8 @@ TEST(ZipFiles, ExtractsWithTimesAttributesAndFolders) {
   EXPECT_EQ(ZIP_OK, ZipExtractToFile(z, index, "a\\b/c\\notes.txt"));
   std::string file = base + kSep + "a" + kSep + "b" + kSep + "c" + kSep + "notes.txt";
   Bytes want, got;
-  ASSERT_TRUE(ReadFile(Fixture("tree/sub/deeper/notes.txt"), &want));
-  ASSERT_TRUE(ReadFile(file, &got));
+  ASSERT_TRUE(ReadWholeFile(Fixture("tree/sub/deeper/notes.txt"), &want));
+  ASSERT_TRUE(ReadWholeFile(file, &got));
   EXPECT_EQ(want, got);
   EXPECT_EQ(UnixToFileTime(1600000000), Facts(file).ftModification);
 
@@ -214,8 +204,8 @@ void ExpectTreeExtracts(const char* archive, const char* password) {
     ASSERT_EQ(ZIP_OK, ZipExtractToFile(z, i, e.szName)) << e.szName;
     if (e.ulAttributes & 0x10) continue;
     Bytes want, got;
-    ASSERT_TRUE(ReadFile(Fixture(e.szName), &want)) << e.szName;
-    ASSERT_TRUE(ReadFile(base + kSep + e.szName, &got)) << e.szName;
+    ASSERT_TRUE(ReadWholeFile(Fixture(e.szName), &want)) << e.szName;
+    ASSERT_TRUE(ReadWholeFile(base + kSep + e.szName, &got)) << e.szName;
     EXPECT_EQ(want, got) << e.szName;
     files++;
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/zip/zip.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/test_paths.h"
 
 namespace {
@@ -23,17 +24,6 @@ Bytes Text(size_t n) {
   std::string s;
   while (s.size() < n) s += "adopted handles keep their owner. ";
   return Bytes(s.begin(), s.begin() + static_cast<long>(n));
-}
-
-Bytes ReadAll(const std::string& path) {
-  Bytes b;
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return b;
-  uint8_t buf[65536];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof(buf), f)) > 0) b.insert(b.end(), buf, buf + n);
-  fclose(f);
-  return b;
 }
 
 void ExpectEntry(ZipHandle z, int32_t index, const Bytes& want) {
@@ -62,7 +52,7 @@ TEST(ZipHandles, AdoptedHandleStartsAtItsPositionAndStaysOpen) {
   ASSERT_TRUE(GetFileSizeEx(h, &size));
   CloseHandle(h);
 
-  Bytes a = ReadAll(path);
+  Bytes a = ReadWholeFile(path);
   ASSERT_EQ(size_t(size.QuadPart), a.size());
   // Offsets count from the start of the file, stub included.
   size_t end = a.size() - 22;

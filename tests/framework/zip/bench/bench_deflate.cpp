@@ -13,6 +13,7 @@
 
 #include "framework/zip/deflate.h"
 #include "framework/zip/zip.h"
+#include "tests/support/file_bytes.h"
 
 namespace {
 
@@ -57,17 +58,6 @@ size_t ZlibOnce(const Bytes& in, Bytes& out) {
   size_t n = z.total_out;
   deflateEnd(&z);
   return n;
-}
-
-Bytes Load(const std::string& path) {
-  Bytes b;
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return b;
-  uint8_t buf[65536];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof(buf), f)) > 0) b.insert(b.end(), buf, buf + n);
-  fclose(f);
-  return b;
 }
 
 // Repeats small inputs up to about 8 MB so timings are steady.
@@ -155,10 +145,10 @@ int main(int argc, char** argv) {
   std::mt19937 rng(2);
   for (auto& b : random) b = static_cast<uint8_t>(rng());
   printf("buffer        bytes        ours     MB/s        zlib     MB/s   size    speed\n");
-  CompareOne("text", Grow(Load(corpus + "/text.txt")));
-  CompareOne("source", Grow(Load(corpus + "/source.cpp")));
-  CompareOne("bmp", Load(corpus + "/screen.bmp"));
-  CompareOne("program", Load(corpus + "/program.bin"));
+  CompareOne("text", Grow(ReadWholeFile(corpus + "/text.txt")));
+  CompareOne("source", Grow(ReadWholeFile(corpus + "/source.cpp")));
+  CompareOne("bmp", ReadWholeFile(corpus + "/screen.bmp"));
+  CompareOne("program", ReadWholeFile(corpus + "/program.bin"));
   CompareOne("random", random);
   BigFile(argv[2]);
   return 0;
