@@ -2,7 +2,6 @@
 // instance, the install record, the data folder and its wait, the staged
 // restore and the restart. Each test has its own data folder.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "tests/app/app_driver_win.h"
+#include "tests/support/notification_area_win.h"
 #include "tests/support/test_paths.h"
 
 namespace {
@@ -22,19 +22,7 @@ class AppE2E : public ::testing::Test {
  protected:
   // Wine's notification area starts on its first icon, which takes seconds
   // once per session; the timed tests are about the program, not that.
-  static void SetUpTestSuite() {
-    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                  nullptr, nullptr, nullptr);
-    NOTIFYICONDATAA data = {};
-    data.cbSize = sizeof(data);
-    data.hWnd = window;
-    data.uID = 7;
-    data.uFlags = NIF_ICON;
-    data.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-    Shell_NotifyIconA(NIM_ADD, &data);
-    Shell_NotifyIconA(NIM_DELETE, &data);
-    DestroyWindow(window);
-  }
+  static void SetUpTestSuite() { WarmUpNotificationArea(); }
 
   void SetUp() override {
     static bool installed = false;

@@ -1,7 +1,6 @@
 #include "framework/app/wait_for_data_path_win.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/notification_area_win.h"
 #include "tests/support/test_paths.h"
 
 namespace {
@@ -65,25 +65,6 @@ TEST(WaitForDataPath, EmptyFolderAndFileInsteadOfFolder) {
   EXPECT_LT(GetTickCount() - start, 100u);
   std::string file = Blocked("plain-file");
   EXPECT_EQ(2, waiter.Wait(file.c_str(), 0, 1, "tip", "Quit"));  // a file is no folder
-}
-
-// Wine's notification area starts on its first icon, which takes seconds
-// once per session; the timings below are about the wait, not about that.
-void WarmUpNotificationArea() {
-  static bool warm = false;
-  if (warm) return;
-  warm = true;
-  HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                nullptr, nullptr, nullptr);
-  NOTIFYICONDATAA data = {};
-  data.cbSize = sizeof(data);
-  data.hWnd = window;
-  data.uID = 7;
-  data.uFlags = NIF_ICON;
-  data.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-  Shell_NotifyIconA(NIM_ADD, &data);
-  Shell_NotifyIconA(NIM_DELETE, &data);
-  DestroyWindow(window);
 }
 
 TEST(WaitForDataPath, OneTryShowsTheIconForASecond) {
