@@ -35,8 +35,8 @@ HICON LoadIconBySize(HINSTANCE module, int groupResourceId, int depthIndex, int 
 
 namespace {
 
-// Reads a bitmap as 32-bit top-down pixels; null on failure.
-uint32_t* ReadBits32(HDC dc, HBITMAP bitmap, int width, int height) {
+// The header of 32-bit top-down pixels without a colour table.
+BITMAPINFO TopDown32Info(int width, int height) {
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = width;
@@ -44,6 +44,12 @@ uint32_t* ReadBits32(HDC dc, HBITMAP bitmap, int width, int height) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
+// Reads a bitmap as 32-bit top-down pixels; null on failure.
+uint32_t* ReadBits32(HDC dc, HBITMAP bitmap, int width, int height) {
+  BITMAPINFO info = TopDown32Info(width, height);
   uint32_t* bits = static_cast<uint32_t*>(calloc(size_t(width) * height, 4));
   if (bits && GetDIBits(dc, bitmap, 0, UINT(height), bits, &info, DIB_RGB_COLORS) != height) {
     free(bits);
@@ -53,13 +59,7 @@ uint32_t* ReadBits32(HDC dc, HBITMAP bitmap, int width, int height) {
 }
 
 HBITMAP MakeBitmap32(HDC dc, const uint32_t* bits, int width, int height) {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = TopDown32Info(width, height);
   void* target = nullptr;
   HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &target, nullptr, 0);
   if (bitmap && target) memcpy(target, bits, size_t(width) * height * 4);
