@@ -65,7 +65,10 @@ LRESULT CALLBACK WaitForDataPathWndProc(HWND window, UINT message, WPARAM wParam
 
 CWaitForDataPath::CWaitForDataPath() : m_hModule(GetModuleHandleA(nullptr)) {}
 
-CWaitForDataPath::~CWaitForDataPath() {
+CWaitForDataPath::~CWaitForDataPath() { Release(); }
+
+// Takes down the tray icon, the icons and the hidden window.
+void CWaitForDataPath::Release() {
   RemoveTrayIcon();
   if (m_aIcons[0]) DestroyIcon(m_aIcons[0]);
   if (m_aIcons[1]) DestroyIcon(m_aIcons[1]);
@@ -151,11 +154,6 @@ int CWaitForDataPath::Wait(const char* folder, int tries, int iconResourceId, co
     }
     if (tries > 0 && --tries == 0) break;
   }
-  RemoveTrayIcon();
-  if (m_aIcons[0]) DestroyIcon(m_aIcons[0]);
-  if (m_aIcons[1]) DestroyIcon(m_aIcons[1]);
-  m_aIcons[0] = m_aIcons[1] = nullptr;
-  if (m_hwnd) DestroyWindow(m_hwnd);
-  m_hwnd = nullptr;
+  Release();
   return result;
 }

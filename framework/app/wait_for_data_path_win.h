@@ -29,6 +29,7 @@ class CWaitForDataPath {
   bool ShowAttempt(int attempt, int iconResourceId);
   void PumpForOneSecond();
   void RemoveTrayIcon();
+  void Release();
 
   char m_szTip[260] = {};
   char m_szMenuText[260] = {};
