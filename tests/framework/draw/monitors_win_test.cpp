@@ -81,19 +81,24 @@ std::vector<RECT> SystemMonitorRects() {
   return rects;
 }
 
+// Starts a command line; false when it could not start.
+bool StartCommand(const std::string& command, PROCESS_INFORMATION* pi) {
+  std::vector<char> line(command.begin(), command.end());
+  line.push_back('\0');
+  STARTUPINFOA si = {};
+  si.cb = sizeof(si);
+  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        pi) != FALSE;
+}
+
 // Starts /usr/bin/xrandr on the test display; Wine starts Unix programs too.
 bool RunXrandr(const std::string& arguments) {
   std::string command = "/usr/bin/xrandr";
   const char* display = std::getenv("BW_DUAL_DISPLAY");
   if (display && *display) command += std::string(" --display ") + display;
   command += " " + arguments;
-  std::vector<char> line(command.begin(), command.end());
-  line.push_back('\0');
-  STARTUPINFOA si = {};
-  si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &pi)) {
+  if (!StartCommand(command, &pi)) {
     std::printf("starting \"%s\" failed: error %lu\n", command.c_str(), GetLastError());
     return false;
   }
@@ -347,13 +352,8 @@ bool RunChildCopy(const std::string& arguments, DWORD timeoutMs) {
   char exe[MAX_PATH];
   GetModuleFileNameA(nullptr, exe, sizeof(exe));
   std::string command = std::string("\"") + exe + "\" " + arguments;
-  std::vector<char> line(command.begin(), command.end());
-  line.push_back('\0');
-  STARTUPINFOA si = {};
-  si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &pi)) {
+  if (!StartCommand(command, &pi)) {
     return false;
   }
   DWORD wait = WaitForSingleObject(pi.hProcess, timeoutMs);
