@@ -26,9 +26,7 @@ trap bw_cleanup EXIT
 if [ ! -f "$PREFIX/.bw-installed" ]; then
   bw_log "creating the Wine prefix $PREFIX"
   mkdir -p "$BW_RUN_HOME"
-  template=$(bw_wine_template) || bw_die "could not create a Wine prefix"
-  rm -rf "$PREFIX"
-  cp -a "$template/prefix" "$PREFIX"
+  bw_copy_prefix "$PREFIX" "$BW_RUN_HOME/home" || bw_die "could not create a Wine prefix"
   touch "$PREFIX/.bw-installed"
 fi
 

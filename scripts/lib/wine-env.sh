@@ -108,20 +108,29 @@ bw_wine_template() {
 
 # bw_new_prefix DIR: a fresh copy of the template at DIR/prefix with its own
 # home folder at DIR/home; exports nothing.
-bw_new_prefix() {
-  local dir=$1 template
+# bw_copy_prefix PREFIX HOME: a fresh copy of the template's prefix at PREFIX
+# and of its home folder at HOME (both replaced).
+bw_copy_prefix() {
+  local prefix=$1 home=$2 template link
   template=$(bw_wine_template) || return 1
-  rm -rf "$dir"
-  mkdir -p "$dir"
-  cp -a "$template/prefix" "$dir/prefix"
-  cp -a "$template/home" "$dir/home"
+  rm -rf "$prefix" "$home"
+  mkdir -p "$(dirname "$prefix")" "$(dirname "$home")"
+  cp -a "$template/prefix" "$prefix"
+  cp -a "$template/home" "$home"
   # The user folders (Desktop, Documents, ...) still link to the home the
   # template was made in, which is gone: point them at this copy's home, or
   # the desktop shell has no Desktop folder and shows no view.
-  local link
-  for link in "$dir"/prefix/drive_c/users/*/*; do
-    if [ -L "$link" ]; then ln -sfn "$dir/home" "$link"; fi
+  for link in "$prefix"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then ln -sfn "$home" "$link"; fi
   done
+}
+
+# bw_new_prefix DIR: a run's own prefix at DIR/prefix with its home at
+# DIR/home, ended by bw_cleanup.
+bw_new_prefix() {
+  local dir=$1
+  rm -rf "$dir"
+  bw_copy_prefix "$dir/prefix" "$dir/home" || return 1
   BW_STARTED_PREFIXES+=("$dir/prefix")
 }
 
