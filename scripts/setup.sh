@@ -20,15 +20,25 @@ PACKAGES=(
   liblnk-utils procps
 )
 
-missing=()
-for p in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  bw_log "installing packages: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -q >/dev/null
-  apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+missing_packages() {
+  local p
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+  done
+}
+if [ -n "$(missing_packages)" ]; then
+  # Several builds may start at once on a fresh machine: one installs, the
+  # others wait and then find everything there.
+  exec 9>/var/lock/brightwarden-setup.lock
+  flock 9
+  missing=($(missing_packages))
+  if ((${#missing[@]})); then
+    bw_log "installing packages: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q >/dev/null
+    apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+  exec 9>&-
 fi
 
 # The MinGW libraries: built once into the cache, then only looked up.
