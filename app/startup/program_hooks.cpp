@@ -1,0 +1,4 @@
+#include "app/startup/program_hooks.h"
+
+ProgramHooks gProgramHooks = {};
+DrawBarValues gDrawBarValues = {};
