@@ -3,12 +3,42 @@
 // A data file is addressed by name, index (-1: none) and folder flag (1: the
 // common data folder, else the user's data folder); see data_path.h.
 // No function here shows anything; each reports by its result.
+#include <cstdint>
+
+// Absent or present but unreadable now
+// -------------------------------------
+// ReadDataFile and its kin return 0 both for a file that is not there and for
+// one that is there but cannot be read at this moment (another program, a
+// scanner or a sync tool, holds it open without sharing; access is denied; a
+// read fails). For records whose defaults are fine either way that is enough.
+// A caller that saves what it loaded must tell the two apart: it may keep its
+// defaults for an absent file, but when a file could not be read it must not
+// save over it later, or the user's real settings are lost. The checked
+// readers below return kDataFileUnreadable (-5) for that case and 0 only for
+// a file that is absent (or empty).
+constexpr int kDataFileUnreadable = -5;
+// ReadWholeDataFile: the file is larger than the caller's limit, or no memory.
+constexpr int kDataFileTooLarge = -3;
 
 // Reads up to `size` bytes into `buffer`; with a null buffer returns the
 // file's size instead. 0 when the file is missing, cannot be opened or its
 // path does not fit. Bytes of the buffer past what the file holds keep their
 // values, so a caller's defaults survive a short or missing file.
 int ReadDataFile(const char* name, int index, void* buffer, int size, int folderFlag);
+
+// As ReadDataFile, but a file that is present and cannot be read now gives
+// kDataFileUnreadable instead of 0. A sharing or lock conflict is waited out
+// for about 100 ms before the read gives up.
+int ReadDataFileChecked(const char* name, int index, void* buffer, int size, int folderFlag);
+
+// The whole data file in a block of its own (freed with free()), opened once
+// and sized through the same handle, so that a writer replacing the file in
+// between cannot cut the read short: the bytes are exactly one version of
+// the file. Returns the size read; 0 (no block) when the file is absent or
+// empty; kDataFileUnreadable; kDataFileTooLarge when it holds more than
+// `limit` bytes or no memory could be had.
+int32_t ReadWholeDataFile(const char* name, int index, int folderFlag, int32_t limit,
+                          uint8_t** bytes);
 
 // The general reader behind ReadDataFile: `folder` (null: the folder that
 // `folderFlag` selects), then "\" + name and "." + extension when given.
@@ -20,8 +50,9 @@ int ReadFileToBuffer(const char* path, void* buffer, int size);
 
 // Writes the whole buffer to "<path>_tmp", flushes it and moves it over the
 // data file in one step, so the file always holds either the old or the new
-// bytes. Returns `size` on success, else 0 with the old file left as it was.
-// Missing folders of the path are created.
+// bytes. Returns `size` on success, else 0 with the old file left as it was;
+// a size of 0 is refused before anything is touched. Missing folders of the
+// path are created.
 int WriteDataFile(const char* name, int index, const void* buffer, int size, int folderFlag);
 
 enum WriteFileMode { kWriteTruncate = 0, kWriteAppend = 1 };

@@ -5,6 +5,8 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 
@@ -35,8 +37,8 @@ class CFileHandle {
 // one lock keeps their temporary files and replaces from interleaving.
 std::mutex gWriteLock;
 
-constexpr int kMoveRetries = 10;
-constexpr DWORD kMoveRetryPauseMs = 50;
+constexpr DWORD kMoveRetryBudgetMs = 500;
+constexpr DWORD kMoveRetryMaxPauseMs = 50;
 constexpr DWORD kCreateFolderPauseMs = 100;
 
 bool IsFolder(const char* path) {
@@ -74,21 +76,28 @@ HANDLE CreateWithFolder(const char* path, DWORD share, DWORD disposition) {
 
 // Another process (a virus scanner, a reader of the old file) may hold the
 // target open for a moment; the replace then fails with access denied or a
-// sharing violation and is tried again.
+// sharing violation and is tried again for about half a second. Readers hold
+// a data file for well under a millisecond, so the first pauses are short.
 bool ReplaceFile(const char* from, const char* to) {
-  for (int attempt = 0;; ++attempt) {
+  DWORD waited = 0;
+  DWORD pause = 1;
+  for (;;) {
     if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
     DWORD error = GetLastError();
-    if (attempt + 1 >= kMoveRetries ||
+    if (waited >= kMoveRetryBudgetMs ||
         (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION))
       return false;
-    Sleep(kMoveRetryPauseMs);
+    Sleep(pause);
+    waited += pause;
+    pause = pause * 2 < kMoveRetryMaxPauseMs ? pause * 2 : kMoveRetryMaxPauseMs;
   }
 }
 
-// Writes and flushes the whole buffer into a new temporary file.
-bool WriteTempFile(const char* tempPath, const void* buffer, int size) {
+// Writes and flushes the whole buffer into a new temporary file; *created
+// tells whether this call made (and so may delete) the file.
+bool WriteTempFile(const char* tempPath, const void* buffer, int size, bool* created) {
   CFileHandle file(CreateWithFolder(tempPath, 0, CREATE_ALWAYS));
+  *created = file.IsValid();
   if (!file.IsValid()) return false;
   DWORD written = 0;
   BOOL ok = WriteFile(file.Get(), buffer, static_cast<DWORD>(size), &written, nullptr);
@@ -96,23 +105,73 @@ bool WriteTempFile(const char* tempPath, const void* buffer, int size) {
   return FlushFileBuffers(file.Get()) != 0;
 }
 
+// Another program may hold a data file open without sharing it for a moment
+// (a virus scanner, a sync tool), or a replace may just be deleting the old
+// file: such an open is tried again for about 100 ms.
+constexpr int kOpenRetries = 5;
+constexpr DWORD kOpenRetryPauseMs = 20;
+
+bool IsPassingConflict(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+         error == ERROR_ACCESS_DENIED;
+}
+
+// Opens an existing file for reading, sharing everything. On failure *absent
+// tells "no such file or folder" from "there, but not readable now".
+HANDLE OpenForReading(const char* path, bool* absent) {
+  *absent = false;
+  for (int attempt = 0;; ++attempt) {
+    HANDLE h = CreateFileA(path, GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) return h;
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      *absent = true;
+      return h;
+    }
+    if (attempt + 1 >= kOpenRetries || !IsPassingConflict(error)) return h;
+    Sleep(kOpenRetryPauseMs);
+  }
+}
+
+// Reads until `size` bytes are in or the file ends; -1 when a read fails.
+int32_t ReadFully(HANDLE file, void* buffer, int32_t size) {
+  int32_t total = 0;
+  while (total < size) {
+    DWORD got = 0;
+    if (!ReadFile(file, static_cast<uint8_t*>(buffer) + total, static_cast<DWORD>(size - total),
+                  &got, nullptr))
+      return -1;
+    if (got == 0) break;
+    total += static_cast<int32_t>(got);
+  }
+  return total;
+}
+
+// The reader behind every read here: the byte count (with a null buffer the
+// file's size), 0 when the file is absent, kDataFileUnreadable when it is
+// there but cannot be read now.
+int ReadPathChecked(const char* path, void* buffer, int size) {
+  if (!path || !*path) return 0;
+  bool absent = false;
+  CFileHandle file(OpenForReading(path, &absent));
+  if (!file.IsValid()) return absent ? 0 : kDataFileUnreadable;
+  if (!buffer) {
+    LARGE_INTEGER length;
+    if (!GetFileSizeEx(file.Get(), &length)) return kDataFileUnreadable;
+    return length.QuadPart > INT_MAX ? 0 : static_cast<int>(length.QuadPart);
+  }
+  if (size <= 0) return 0;
+  int32_t got = ReadFully(file.Get(), buffer, size);
+  return got < 0 ? kDataFileUnreadable : got;
+}
+
 }  // namespace
 
 int ReadFileToBuffer(const char* path, void* buffer, int size) {
-  if (!path || !*path) return 0;
-  CFileHandle file(CreateFileA(path, GENERIC_READ,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.IsValid()) return 0;
-  if (!buffer) {
-    LARGE_INTEGER length;
-    if (!GetFileSizeEx(file.Get(), &length) || length.QuadPart > INT_MAX) return 0;
-    return static_cast<int>(length.QuadPart);
-  }
-  if (size <= 0) return 0;
-  DWORD read = 0;
-  if (!ReadFile(file.Get(), buffer, static_cast<DWORD>(size), &read, nullptr)) return 0;
-  return static_cast<int>(read);
+  int got = ReadPathChecked(path, buffer, size);
+  return got > 0 ? got : 0;
 }
 
 int ReadDataFileBytes(const char* folder, const char* name, const char* extension, void* buffer,
@@ -124,22 +183,55 @@ int ReadDataFileBytes(const char* folder, const char* name, const char* extensio
   return ReadFileToBuffer(path, buffer, size);
 }
 
+int ReadDataFileChecked(const char* name, int index, void* buffer, int size, int folderFlag) {
+  char path[kPathChars];
+  // A name that does not fit a path was never written: absent.
+  if (!GetDataFilePath(name, index, path, folderFlag)) return 0;
+  return ReadPathChecked(path, buffer, size);
+}
+
 int ReadDataFile(const char* name, int index, void* buffer, int size, int folderFlag) {
+  int got = ReadDataFileChecked(name, index, buffer, size, folderFlag);
+  return got > 0 ? got : 0;
+}
+
+int32_t ReadWholeDataFile(const char* name, int index, int folderFlag, int32_t limit,
+                          uint8_t** bytes) {
+  *bytes = nullptr;
   char path[kPathChars];
   if (!GetDataFilePath(name, index, path, folderFlag)) return 0;
-  return ReadFileToBuffer(path, buffer, size);
+  bool absent = false;
+  CFileHandle file(OpenForReading(path, &absent));
+  if (!file.IsValid()) return absent ? 0 : kDataFileUnreadable;
+  LARGE_INTEGER length;
+  if (!GetFileSizeEx(file.Get(), &length)) return kDataFileUnreadable;
+  if (length.QuadPart <= 0) return 0;
+  if (length.QuadPart > limit) return kDataFileTooLarge;
+  uint8_t* block = static_cast<uint8_t*>(malloc(static_cast<size_t>(length.QuadPart)));
+  if (!block) return kDataFileTooLarge;
+  int32_t got = ReadFully(file.Get(), block, static_cast<int32_t>(length.QuadPart));
+  if (got <= 0) {
+    free(block);
+    return got < 0 ? kDataFileUnreadable : 0;
+  }
+  *bytes = block;
+  return got;
 }
 
 int WriteDataFile(const char* name, int index, const void* buffer, int size, int folderFlag) {
   char path[kPathChars];
   char tempPath[kPathChars];
-  if (size < 0 || (size > 0 && !buffer)) return 0;
+  // An empty record is no record: refusing it keeps the file as it was.
+  if (size <= 0 || !buffer) return 0;
   if (!GetDataFilePath(name, index, path, folderFlag) || !GetTempFilePath(path, tempPath))
     return 0;
   std::lock_guard<std::mutex> hold(gWriteLock);
   if (IsReadOnlyFile(path)) return 0;
-  if (!WriteTempFile(tempPath, buffer, size) || !ReplaceFile(tempPath, path)) {
-    DeleteFileA(tempPath);  // the old file stays; the space of the new one is given back
+  bool created = false;
+  if (!WriteTempFile(tempPath, buffer, size, &created) || !ReplaceFile(tempPath, path)) {
+    // The old file stays; the space of the new one is given back. A temporary
+    // file that this call could not create belongs to someone else.
+    if (created) DeleteFileA(tempPath);
     return 0;
   }
   return size;

@@ -36,12 +36,29 @@ int32_t ParseSectionArchive(CSettingsExchange* exchange, const void* archive, ui
 int32_t WriteBlobToArchive(CSettingsExchange* exchange, const char* nameFormat, int index,
                            int folderFlag, ...) BW_SECTION_FORMAT(2, 5);
 
+// A section file that is there but cannot be read now (held open without
+// sharing by another program, access denied, a failed read).
+constexpr int32_t kSectionUnreadable = -5;
+
 // Reads the section file back into the exchange. Results as for
-// ParseSectionArchive; a missing file gives -1.
+// ParseSectionArchive; an absent (or empty) file gives -1, and a file that is
+// there but cannot be read now gives kSectionUnreadable (-5).
+//
+// How a loader treats the results: -1 means nothing is stored, so the record
+// keeps its defaults and may be saved later. -5 and -3 mean a section may
+// well be stored and intact but was not read this time: the record keeps its
+// defaults for this run, and the loader must not save that section over the
+// file (try the read again later, or leave the file alone until the program
+// ends). -2 and -4 mean the file is there but cannot be decoded (damaged, or
+// not this program's): nothing in it is usable, so saving over it loses
+// nothing the program could read.
 int32_t ReadBlobFromArchive(CSettingsExchange* exchange, const char* nameFormat, int index,
                             int folderFlag, ...) BW_SECTION_FORMAT(2, 5);
 
 // Reads the whole data file raw into the blob (read position 0). Returns its
-// length; 0, with the blob emptied, when the file is missing or empty.
+// length; 0, with the blob emptied, when the file is absent or empty;
+// kSectionUnreadable, with the blob emptied, when it is there but cannot be
+// read now.
 int32_t ReadBlobFile(CDataBlob* blob, const char* nameFormat, int index, int folderFlag, ...)
     BW_SECTION_FORMAT(2, 5);
+

@@ -1,4 +1,5 @@
 // Settings sections and older settings blobs as data files.
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -15,25 +16,6 @@ constexpr int32_t kMaxSectionFileBytes = 17 << 20;
 bool FormatSectionName(char* name, const char* nameFormat, va_list args) {
   int n = vsnprintf(name, kPathChars, nameFormat, args);
   return n > 0 && n < kPathChars;
-}
-
-// The whole data file in a block of its own (the caller frees it); its size,
-// 0 when missing or empty, -1 when too large or no memory.
-int32_t ReadWholeDataFile(const char* name, int index, int folderFlag, uint8_t** bytes,
-                          int32_t limit) {
-  *bytes = nullptr;
-  int32_t size = ReadDataFile(name, index, nullptr, 0, folderFlag);
-  if (size <= 0) return 0;
-  if (size > limit) return -1;
-  *bytes = static_cast<uint8_t*>(malloc(size));
-  if (!*bytes) return -1;
-  int32_t got = ReadDataFile(name, index, *bytes, size, folderFlag);
-  if (got <= 0) {
-    free(*bytes);
-    *bytes = nullptr;
-    return 0;
-  }
-  return got;
 }
 
 }  // namespace
@@ -62,10 +44,14 @@ int32_t ReadBlobFromArchive(CSettingsExchange* exchange, const char* nameFormat,
   va_start(args, folderFlag);
   bool named = FormatSectionName(name, nameFormat, args);
   va_end(args);
+  // Whatever happens, the text of an earlier section must not stay behind to
+  // be loaded as this one.
+  exchange->SetText(nullptr, 0);
   if (!named) return -1;
   uint8_t* bytes = nullptr;
-  int32_t size = ReadWholeDataFile(name, index, folderFlag, &bytes, kMaxSectionFileBytes);
-  if (size == 0) return -1;
+  int32_t size = ReadWholeDataFile(name, index, folderFlag, kMaxSectionFileBytes, &bytes);
+  if (size == 0) return -1;  // absent (or empty: nothing there to keep)
+  if (size == kDataFileUnreadable) return kSectionUnreadable;
   if (size < 0) return -3;
   int32_t result = ParseSectionArchive(exchange, bytes, static_cast<uint32_t>(size));
   free(bytes);
@@ -80,13 +66,15 @@ int32_t ReadBlobFile(CDataBlob* blob, const char* nameFormat, int index, int fol
   va_end(args);
   blob->Free();
   if (!named) return 0;
-  int32_t size = ReadDataFile(name, index, nullptr, 0, folderFlag);
-  if (size <= 0 || !blob->Reserve(size, kGrowDouble)) return 0;
-  int32_t got = ReadDataFile(name, index, blob->data, size, folderFlag);
-  if (got <= 0) {
+  uint8_t* bytes = nullptr;
+  int32_t size = ReadWholeDataFile(name, index, folderFlag, INT32_MAX, &bytes);
+  if (size == kDataFileUnreadable) return kSectionUnreadable;
+  if (size <= 0) return 0;
+  bool kept = blob->Reserve(size, kGrowDouble) && blob->Append(bytes, size) >= 0;
+  free(bytes);
+  if (!kept) {
     blob->Free();
     return 0;
   }
-  blob->count = got;
-  return got;
+  return size;
 }

@@ -58,6 +58,41 @@ inline bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// Starts the helper process (settings_test_child.exe beside this executable)
+// with `arguments`. Wine now and then refuses a start right after a killed
+// process, so a start is tried a few times; false with *error set when none
+// worked.
+inline bool StartTestChild(const std::string& arguments, PROCESS_INFORMATION* pi,
+                           DWORD* error) {
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string helper = self;
+  helper = helper.substr(0, helper.rfind('\\') + 1) + "settings_test_child.exe";
+  std::string command = "\"" + helper + "\" " + arguments;
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  *error = 0;
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                       pi)) {
+      CloseHandle(pi->hThread);
+      return true;
+    }
+    *error = GetLastError();
+    Sleep(100);
+  }
+  return false;
+}
+
+// Waits for a helper to end and returns its exit code (259 while running).
+inline DWORD FinishTestChild(PROCESS_INFORMATION* pi, DWORD timeoutMs) {
+  DWORD code = STILL_ACTIVE;
+  WaitForSingleObject(pi->hProcess, timeoutMs);
+  GetExitCodeProcess(pi->hProcess, &code);
+  CloseHandle(pi->hProcess);
+  return code;
+}
+
 inline void PutFile(const std::string& path, const std::string& content) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -42,6 +43,9 @@ TEST(DataFiles, WriteThenReadWholeAndShort) {
   memset(buffer, 0xCD, sizeof buffer);
   EXPECT_EQ(0, ReadDataFile("(ORV)Win", 1, buffer, 16, 0));
   EXPECT_EQ(0xCD, buffer[0]);
+  // An empty write is refused before the file is touched.
+  EXPECT_EQ(0, WriteDataFile("(ORV)Win", 0, record.data(), 0, 0));
+  EXPECT_EQ(record, FileBytes(folder + "\\(ORV)Win0.kzc"));
   // Folder flag 1 is the common folder.
   ASSERT_EQ(3, WriteDataFile("(ORV)App", kNoIndex, "abc", 3, kCommonDataFolder));
   EXPECT_TRUE(FileExists(common + "\\(ORV)App.kzc"));
@@ -54,6 +58,58 @@ TEST(DataFiles, WriteThenReadWholeAndShort) {
   // A rewrite replaces the file whole, also with a shorter record.
   ASSERT_EQ(2, WriteDataFile("(ORV)App", kNoIndex, "xy", 2, kCommonDataFolder));
   EXPECT_EQ(2, ReadDataFile("(ORV)App", kNoIndex, text, 8, kCommonDataFolder));
+}
+
+// Another program holding a file open without sharing must not make it look
+// absent: a caller would keep its defaults and later save them over it.
+TEST(DataFiles, AbsentAndUnreadableAreToldApart) {
+  std::string folder = FreshFolder("unreadable");
+  ASSERT_TRUE(SetDataFolder(folder.c_str()));
+  std::vector<unsigned char> record = Pattern(40, 6);
+  ASSERT_EQ(40, WriteDataFile("Held", kNoIndex, record.data(), 40, 0));
+  std::string path = folder + "\\Held.kzc";
+  enum Hold { kNone, kForGood, kBriefly };
+  struct {
+    const char* name;
+    Hold hold;
+    int checked;  // ReadDataFileChecked and ReadWholeDataFile
+    int plain;    // ReadDataFile
+  } cases[] = {
+      {"Absent", kNone, 0, 0},
+      {"Held", kForGood, kDataFileUnreadable, 0},
+      {"Held", kBriefly, 40, 40},  // a passing conflict is waited out
+      {"Held", kNone, 40, 40},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + " hold " + std::to_string(c.hold));
+    HANDLE held = c.hold == kNone ? INVALID_HANDLE_VALUE
+                                  : CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr,
+                                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_EQ(c.hold == kNone, held == INVALID_HANDLE_VALUE);
+    std::thread release;
+    if (c.hold == kBriefly)
+      release = std::thread([held] {
+        Sleep(30);
+        CloseHandle(held);
+      });
+    unsigned char buffer[64];
+    memset(buffer, 0xEE, sizeof buffer);
+    EXPECT_EQ(c.checked, ReadDataFileChecked(c.name, kNoIndex, buffer, 64, 0));
+    EXPECT_EQ(c.checked > 0 ? record[0] : 0xEE, buffer[0]);
+    EXPECT_EQ(c.checked, ReadDataFileChecked(c.name, kNoIndex, nullptr, 0, 0));
+    EXPECT_EQ(c.plain, ReadDataFile(c.name, kNoIndex, buffer, 64, 0));
+    uint8_t* whole = nullptr;
+    EXPECT_EQ(c.checked, ReadWholeDataFile(c.name, kNoIndex, 0, 1 << 20, &whole));
+    EXPECT_EQ(c.checked > 0, whole != nullptr);
+    if (whole) {
+      EXPECT_EQ(0, memcmp(whole, record.data(), 40));
+    }
+    free(whole);
+    EXPECT_EQ(c.checked > 0 ? kDataFileTooLarge : c.checked,
+              ReadWholeDataFile(c.name, kNoIndex, 0, 39, &whole));
+    if (release.joinable()) release.join();
+    if (c.hold == kForGood) CloseHandle(held);
+  }
 }
 
 TEST(DataFiles, WriteCreatesMissingFolders) {

@@ -49,6 +49,21 @@ TEST(SectionFiles, WriteAndReadBackThroughTheDataFolder) {
   ASSERT_EQ(0, in.String(name, 32, "gOptions.hkHotkey[xi].szName", 31));
   EXPECT_STREQ("Profile 1-31", name);
   EXPECT_EQ(-1, ReadBlobFromArchive(&in, "Missing", -1, 0));
+  EXPECT_EQ(0, in.text.count);  // nothing of the section read before stays
+  ASSERT_GT(ReadBlobFromArchive(&in, "Options", -1, 0), 0);
+  // Held open without sharing by another program: there, but not readable
+  // now, which a loader must not take for "nothing saved".
+  HANDLE held = CreateFileA((folder + "\\Options.kzc").c_str(), GENERIC_READ, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  EXPECT_EQ(kSectionUnreadable, ReadBlobFromArchive(&in, "Options", -1, 0));
+  EXPECT_EQ(0, in.text.count);
+  CDataBlob blob(16);
+  EXPECT_EQ(kSectionUnreadable, ReadBlobFile(&blob, "Options", -1, 0));
+  EXPECT_EQ(0, blob.count);
+  CloseHandle(held);
+  EXPECT_EQ(static_cast<int32_t>(FileBytes(folder + "\\Options.kzc").size()),
+            ReadBlobFile(&blob, "Options", -1, 0));
 
   // The copy the checkers read (unzip, zipinfo, od), written by the file path.
   std::vector<unsigned char> file = FileBytes(folder + "\\Options.kzc");
