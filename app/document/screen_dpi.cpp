@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "app/profiles/program_records.h"
+
 const MonitorSize gaMonitorSizes[kMonitorSizeRows] = {
     {32.0f, 24.0f, "Custom"}, {26.4f, 19.8f, "14 \""}, {28.2f, 21.2f, "15 \""},
     {32.0f, 24.0f, "17 \""},  {35.8f, 26.8f, "19 \""}, {37.6f, 28.2f, "20 \""},
@@ -41,4 +43,13 @@ void GetMonitorSize(int32_t row, float customWidth, float customHeight, float* w
 
 int32_t ComputeScreenDpi(int32_t pixelsX, int32_t pixelsY, float width, float height) {
   return int32_t((DotsPerInch(pixelsX, width) + DotsPerInch(pixelsY, height)) / 2);
+}
+
+int32_t GetScreenDpi() {
+  int32_t pixelsX, pixelsY;
+  GetPrimaryScreenPixels(&pixelsX, &pixelsY);
+  float width, height;
+  // Row 0 is the user's own size, straight from the options.
+  GetMonitorSize(gOptions.iMonSize, gOptions.fMonWidth, gOptions.fMonHeight, &width, &height);
+  return ComputeScreenDpi(pixelsX, pixelsY, width, height);
 }

@@ -17,6 +17,18 @@ struct ProgramHooks {
   // The script engine's current line, for the script error texts; null: no
   // script runs, line 0.
   int (*pfnGetScriptLine)();
+  // Sets the main window's title; null: there is no main window to title yet.
+  void (*pfnSetMainWindowTitle)(const char* title);
+  // Refreshes command states and status panes (partial: the panes only);
+  // null: there is no status bar yet.
+  void (*pfnUpdateStatusBar)(int partial);
+  // The drawing tools: after every history change, renew the copy of the
+  // current state behind the preview and prepare the state for drawing; null:
+  // the history prepares the current state itself (there is no preview).
+  void (*pfnRefreshDrawBackup)();
+  // The drawing tools: end the active tool before the history is emptied;
+  // null: no tool is active.
+  void (*pfnEndDrawingTool)();
 };
 extern ProgramHooks gProgramHooks;
 
