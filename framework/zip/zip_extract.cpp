@@ -53,8 +53,13 @@ ZipResult CZipReader::ExtractToFile(int32_t index, const char* target) {
   return r;
 }
 
+// The entry goes into a temporary file beside the target, which replaces the
+// target only when the whole entry arrived and its CRC-32 matched (ReadEntry
+// compares it at the end): a failed extraction leaves an existing file as it
+// was, and no partial file behind.
 ZipResult CZipReader::WriteEntryToFile(const char* path, const ZipEntryInfo& info) {
-  CZipStream* file = ZipPlatformCreateTarget(path, info.ulAttributes);
+  char temp[260];
+  CZipStream* file = ZipPlatformCreateTempBeside(path, info.ulAttributes, temp, sizeof(temp));
   if (!file) return ZIP_ERR_OPEN;
   if (m_aExtract.empty()) m_aExtract.resize(kExtractPiece);
   ZipResult r = ZIP_OK;
@@ -76,7 +81,7 @@ ZipResult CZipReader::WriteEntryToFile(const char* path, const ZipEntryInfo& inf
   }
   if (r == ZIP_OK) file->SetTimes(info.ftCreation, info.ftAccess, info.ftModification);
   delete file;
-  // A damaged or partial file is not left behind.
-  if (r != ZIP_OK) ZipPlatformDeleteFile(path);
+  if (r == ZIP_OK && !ZipPlatformReplaceFile(temp, path)) r = ZIP_ERR_OPEN;
+  if (r != ZIP_OK) ZipPlatformDeleteFile(temp);
   return r;
 }

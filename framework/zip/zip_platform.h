@@ -35,6 +35,13 @@ CZipStream* ZipPlatformCreateArchive(const char* path);
 CZipStream* ZipPlatformOpenArchive(const char* path);
 // An extraction target, created or replaced with the given attributes.
 CZipStream* ZipPlatformCreateTarget(const char* path, uint32_t attributes);
+// A new, uniquely named file in the folder of `target` (so that it can later
+// replace the target in one step), with the given attributes; its path goes
+// to `tempPath` (at least 260 bytes). Null when it cannot be created.
+CZipStream* ZipPlatformCreateTempBeside(const char* target, uint32_t attributes, char* tempPath,
+                                        size_t size);
+// Moves `from` over `to` in one step, replacing it; false when it cannot.
+bool ZipPlatformReplaceFile(const char* from, const char* to);
 // A stream over a handle the caller keeps (not closed with the stream).
 CZipStream* ZipPlatformAdoptHandle(void* handle);
 

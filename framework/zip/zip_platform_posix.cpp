@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -123,6 +125,24 @@ CZipStream* ZipPlatformCreateTarget(const char* path, uint32_t attributes) {
   mode_t mode = (attributes & kZipAttrReadOnly) ? 0444 : 0644;
   int fd = open(HostPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
   return fd < 0 ? nullptr : new CPosixFileStream(fd, true);
+}
+
+CZipStream* ZipPlatformCreateTempBeside(const char* target, uint32_t attributes, char* tempPath,
+                                        size_t size) {
+  std::string path = HostPath(target);
+  size_t slash = path.rfind('/');
+  std::string pattern = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) +
+                        ".zx-XXXXXX";
+  if (pattern.size() >= size) return nullptr;
+  memcpy(tempPath, pattern.c_str(), pattern.size() + 1);
+  int fd = mkstemp(tempPath);
+  if (fd < 0) return nullptr;
+  fchmod(fd, (attributes & kZipAttrReadOnly) ? 0444 : 0644);
+  return new CPosixFileStream(fd, true);
+}
+
+bool ZipPlatformReplaceFile(const char* from, const char* to) {
+  return rename(HostPath(from).c_str(), HostPath(to).c_str()) == 0;
 }
 
 CZipStream* ZipPlatformAdoptHandle(void* handle) {

@@ -111,6 +111,43 @@ CZipStream* ZipPlatformCreateTarget(const char* path, uint32_t attributes) {
   return h == INVALID_HANDLE_VALUE ? nullptr : new CWinFileStream(h, true);
 }
 
+CZipStream* ZipPlatformCreateTempBeside(const char* target, uint32_t attributes, char* tempPath,
+                                        size_t size) {
+  char folder[MAX_PATH];
+  const char* slash = strrchr(target, '\\');
+  const char* forward = strrchr(target, '/');
+  if (forward && (!slash || forward > slash)) slash = forward;
+  size_t length = slash ? size_t(slash - target) : 0;
+  if (size < MAX_PATH || length >= sizeof(folder)) return nullptr;
+  memcpy(folder, target, length);
+  folder[length] = 0;
+  if (length == 0 || folder[length - 1] == ':') {  // the current folder, or a drive's root
+    folder[length] = length ? '\\' : '.';
+    folder[length + 1] = 0;
+  }
+  if (!GetTempFileNameA(folder, "zx", 0, tempPath)) return nullptr;
+  // The name is unique now; the file is made again so that it takes the
+  // entry's attributes, which an existing file would not.
+  DeleteFileA(tempPath);
+  DWORD attr = attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                             FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+  if (attr == 0) attr = FILE_ATTRIBUTE_NORMAL;
+  HANDLE h = CreateFileA(tempPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, attr, nullptr);
+  return h == INVALID_HANDLE_VALUE ? nullptr : new CWinFileStream(h, true);
+}
+
+bool ZipPlatformReplaceFile(const char* from, const char* to) {
+  // Wine refuses the replace for a moment while another handle has the
+  // target open (a reader that is just closing it): try again briefly.
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    DWORD error = GetLastError();
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) return false;
+    Sleep(20);
+  }
+  return false;
+}
+
 CZipStream* ZipPlatformAdoptHandle(void* handle) {
   if (!handle || handle == INVALID_HANDLE_VALUE) return nullptr;
   return new CWinFileStream(static_cast<HANDLE>(handle), false);

@@ -3,8 +3,10 @@
 // hostile archives that must not write outside their folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -53,6 +55,16 @@ void MakeFolders(const std::string& path) {
       if (part.back() != ':') ZipPlatformCreateFolder(part.c_str());
     }
   }
+}
+
+// The names in a folder, sorted ("." and ".." left out).
+std::vector<std::string> ListFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 ZipFileFacts Facts(const std::string& path) {
@@ -167,6 +179,12 @@ TEST(ZipFiles, ExtractsWithTimesAttributesAndFolders) {
   ASSERT_TRUE(ReadWholeFile(file, &got));
   EXPECT_EQ(want, got);
   EXPECT_EQ(UnixToFileTime(1600000000), Facts(file).ftModification);
+  // A good entry replaces a file that is already there, whatever its size.
+  const Bytes longer(want.size() * 3 + 7, 'x');
+  ASSERT_TRUE(WriteWholeFile(file, longer.data(), longer.size()));
+  EXPECT_EQ(ZIP_OK, ZipExtractToFile(z, index, "a\\b/c\\notes.txt"));
+  EXPECT_EQ(want, ReadWholeFile(file));
+  EXPECT_EQ((std::vector<std::string>{"notes.txt"}), ListFolder(base + kSep + "a" + kSep + "b" + kSep + "c"));
 
   ASSERT_EQ(ZIP_OK, ZipFindEntry(z, "tree/locked.txt", false, &index, &info));
   EXPECT_EQ(0x21u, info.ulAttributes) << "Unix host: no owner write means read-only";
@@ -306,10 +324,19 @@ TEST(ZipFiles, HostileArchivesStayInsideTheirFolder) {
       ZipEntryInfo e = {};
       ZipResult r = ZipGetEntry(z, i, &e);
       std::string target = r == ZIP_OK ? e.szName : "unnamed";
+      // A damaged entry meets a file of the user's where it would land: the
+      // file must come out of the failed extraction byte for byte.
+      const bool damaged = c.aExtract[i] != ok && c.aExtract[i] != refused;
+      const Bytes users = {'u', 's', 'e', 'r', 0, 0xFF};
+      std::string landing = base + kSep + target;
+      if (damaged) ASSERT_TRUE(WriteWholeFile(landing, users.data(), users.size())) << landing;
+      std::vector<std::string> before = ListFolder(base);
       if (r == ZIP_OK) r = ZipExtractToFile(z, i, target.c_str());
       EXPECT_EQ(c.aExtract[i], r) << "entry " << i << " " << target;
-      if (r != ZIP_OK && r != refused) {
-        EXPECT_FALSE(Exists(base + kSep + target)) << "partial file left";
+      if (damaged) {
+        EXPECT_EQ(users, ReadWholeFile(landing)) << "the user's file was touched";
+        EXPECT_EQ(before, ListFolder(base)) << "a temporary file was left";
+        ZipPlatformDeleteFile(landing.c_str());
       }
       // The memory path agrees: no data for a damaged entry.
       Bytes out(100000);
