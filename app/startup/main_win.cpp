@@ -3,6 +3,10 @@
 // down explicitly while everything else is still alive.
 #include <windows.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
 #include "framework/app/app_win.h"
 
 namespace {
@@ -12,23 +16,81 @@ const int kLayoutVersion = 1;
 const uint16_t kMainWindowId = 0;
 // A second start's command line or our own is waiting in "(ORV)Cmd".
 const UINT WM_PROCESSCMDLINE = UINT(CTRL_ACTIVATE);
-// The second start gave up: the running instance did not take its command.
-const int kExitHandOffNotTaken = 4;
+// Exit codes of a start that could not do what its command line asked.
+const int kExitHandOffFailed = 4;        // the running instance did not get it
+const int kExitCommandLineTooLong = 5;   // refused whole
 
 TextRecord gProgramTexts[] = {
     {kProductNameText, {"Brightwarden"}},
     {kTextTableEnd, {}},
 };
 
+// A word for whoever started the program from a console or a script; a
+// program without one simply has nowhere to say it.
+void TellOnStderr(const char* text) {
+  HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  if (!error || error == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(error, text, DWORD(strlen(text)), &written, nullptr);
+}
+
+int ReportEndWithoutWindow(int status) {
+  if (status == kStatusCommandLineTooLong) {
+    char text[160];
+    snprintf(text, sizeof(text),
+             "Brightwarden: the command line is longer than %d characters; nothing was done.\n",
+             kCommandLineChars - 1);
+    TellOnStderr(text);
+    return kExitCommandLineTooLong;
+  }
+  switch (gApp.m_iHandOff) {
+    case kHandOffBusy:
+      TellOnStderr("Brightwarden: other starts kept the running instance busy; "
+                   "the command line was not passed on.\n");
+      return kExitHandOffFailed;
+    case kHandOffNotWritten:
+      TellOnStderr("Brightwarden: the command line could not be written to the data folder; "
+                   "it was not passed on.\n");
+      return kExitHandOffFailed;
+    case kHandOffNotTaken:
+      TellOnStderr("Brightwarden: the running instance did not answer within 5 seconds; "
+                   "the command line was withdrawn.\n");
+      return kExitHandOffFailed;
+  }
+  return 0;
+}
+
+// Interim, until the program's own command handling acts on the switches:
+// each command line the instance takes is written, as parsed, to the file
+// that BW_COMMAND_LOG names, one line each ("[switch]<argument>..."), so
+// that tests can see every command arrive exactly once.
+void LogTakenCommandLine() {
+  char path[MAX_PATH];
+  DWORD length = GetEnvironmentVariableA("BW_COMMAND_LOG", path, sizeof(path));
+  if (length == 0 || length >= sizeof(path)) return;
+  FILE* log = fopen(path, "ab");
+  if (!log) return;
+  for (int i = 0; const CommandLineSwitch* record = gApp.GetSwitch(i); ++i) {
+    fprintf(log, "[%s]", record->szName);
+    for (int32_t j = 0; j < record->aArguments.count; ++j)
+      fprintf(log, "<%s>", record->aArguments.GetAt(j));
+  }
+  fputc('\n', log);
+  fclose(log);
+}
+
 // Until the main window with its bars and views exists, this hidden framework
-// window takes the requests the running instance receives: it reads the
-// command line a start hands over, and quits on request.
+// window takes the requests the running instance receives: it takes the
+// command lines (its own, then those of second starts), and quits on request.
 LRESULT CALLBACK InterimMainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PROCESSCMDLINE: {
-      char commandLine[kCommandLineChars];
-      if (gApp.TakeCommandLine(commandLine, sizeof(commandLine)))
+      char* commandLine = static_cast<char*>(malloc(kCommandLineChars));
+      if (commandLine && gApp.TakeCommandLine(commandLine, kCommandLineChars)) {
         gApp.ParseCommandLine(commandLine);
+        LogTakenCommandLine();
+      }
+      free(commandLine);
       return 0;
     }
     case CTRL_QUIT:
@@ -45,7 +107,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
   int status = gApp.Init(instance, kProductNameText, gProgramTexts, false, kLayoutVersion,
                          commandLine, showCommand);
   if (status != 0) {
-    int exitCode = gApp.m_bHandOffTimedOut ? kExitHandOffNotTaken : 0;
+    int exitCode = ReportEndWithoutWindow(status);
     gApp.Shutdown();
     return exitCode;
   }

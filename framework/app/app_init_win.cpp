@@ -132,31 +132,42 @@ int CApp::ReadInstallRecord() {
   return status;
 }
 
-// Both folders from the install record or the special folders. A path that
-// would not fit is reported like an unreachable folder, never cut.
+// Both folders from the install record or the special folders. A folder
+// that cannot be told (no special folder, no user name) or would not fit is
+// reported like an unreachable one, never guessed or cut: a wrong guess
+// would put the settings at the drive's root or share them between users.
 int CApp::ChooseDataFolders() {
   char data[1040] = {};
   char common[1040] = {};
+  const char* unknown = nullptr;
   if (m_install.wCustomDataFolder) {
     snprintf(common, sizeof(common), "%s", m_install.szCustomDataFolder);
     snprintf(data, sizeof(data), "%s", m_install.szCustomDataFolder);
     if (m_install.wAppendUserName) {
       char user[257] = {};
       DWORD length = sizeof(user);
-      GetUserNameA(user, &length);
+      if (!GetUserNameA(user, &length) || !user[0]) {
+        snprintf(user, sizeof(user), "%s", "%USERNAME%");
+        unknown = data;
+      }
       snprintf(data, sizeof(data), "%s\\%s", m_install.szCustomDataFolder, user);
     }
   } else {
     char appData[MAX_PATH] = {};
     char commonAppData[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, appData);
-    SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, commonAppData);
-    snprintf(data, sizeof(data), "%s\\Orvalund\\%s", appData, m_szProductName);
-    snprintf(common, sizeof(common), "%s\\Orvalund\\%s", commonAppData, m_szProductName);
+    bool haveData = SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, appData)) &&
+                    appData[0];
+    bool haveCommon = SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0,
+                                                 commonAppData)) && commonAppData[0];
+    snprintf(data, sizeof(data), "%s\\Orvalund\\%s", haveData ? appData : "%APPDATA%",
+             m_szProductName);
+    snprintf(common, sizeof(common), "%s\\Orvalund\\%s",
+             haveCommon ? commonAppData : "%PROGRAMDATA%", m_szProductName);
+    unknown = !haveData ? data : !haveCommon ? common : nullptr;
   }
-  const char* tooLong = strlen(data) > 259 ? data : strlen(common) > 259 ? common : nullptr;
-  if (tooLong) {
-    ShowMessage(nullptr, m_szProductName, TextOrEmpty(61448, 0), 273, 0, tooLong);
+  if (!unknown) unknown = strlen(data) > 259 ? data : strlen(common) > 259 ? common : nullptr;
+  if (unknown) {
+    ShowMessage(nullptr, m_szProductName, TextOrEmpty(61448, 0), 273, 0, unknown);
     return kStatusNoDataFolder;
   }
   strcpy(m_szDataFolder, data);
@@ -218,6 +229,10 @@ int CApp::InitProductAndFolders(int showCommand) {
   if (status != 0)
     return status == kStatusOtherInstance || status == kStatusNoDataFolder ? status
                                                                            : ShowInitError(status);
+  if (m_bCommandLineTooLong) {
+    m_bNoSave = true;
+    return ShowInitError(kStatusCommandLineTooLong);
+  }
   m_bMinimize = showCommand != SW_SHOWNORMAL && showCommand != SW_SHOW &&
                 showCommand != SW_SHOWDEFAULT;
   ParseCommandLine(m_szCommandLine);
@@ -235,7 +250,11 @@ int CApp::Init(HINSTANCE instance, uint16_t productNameTextId, TextRecord* langu
   m_dwUiThreadId = GetCurrentThreadId();
   m_hInstance = instance;
   m_wProductNameId = productNameTextId;
-  snprintf(m_szCommandLine, sizeof(m_szCommandLine), "%s", commandLine ? commandLine : "");
+  // A command line that does not fit is refused whole: a cut one could end
+  // in another path that looks valid.
+  if (!commandLine) commandLine = "";
+  m_bCommandLineTooLong = strlen(commandLine) >= sizeof(m_szCommandLine);
+  if (!m_bCommandLineTooLong) strcpy(m_szCommandLine, commandLine);
   m_stringTable.SetLanguageTable(0, languageZeroTable);
   snprintf(m_szProductName, sizeof(m_szProductName), "%s", TextOrEmpty(productNameTextId, 0));
   m_dwProcessId = GetCurrentProcessId();
@@ -253,7 +272,6 @@ int CApp::Init(HINSTANCE instance, uint16_t productNameTextId, TextRecord* langu
     ApplyPendingRestore(m_szDataFolder, m_szProductName, m_szNames[0]);
   }
   LoadAppState(layoutVersion);
-  if (!m_bQuitRequested) WriteCommandLineForInstance();
 
   status = InitLook();
   if (status == 0 && !CommonControlsRecentEnough()) status = kStatusOldControls;

@@ -41,6 +41,29 @@ BOOL CALLBACK FindPhantomProc(HWND window, LPARAM lParam) {
 
 HANDLE gSetupMutex = nullptr;
 
+// Holds the hand-off mutex for one hand-over.
+class CHandOffLock {
+ public:
+  CHandOffLock(uint32_t instanceKey, DWORD timeoutMs)
+      : m_hMutex(AcquireHandOffMutex(instanceKey, timeoutMs)) {}
+  ~CHandOffLock() {
+    if (!m_hMutex) return;
+    ReleaseMutex(m_hMutex);
+    CloseHandle(m_hMutex);
+  }
+  CHandOffLock(const CHandOffLock&) = delete;
+  CHandOffLock& operator=(const CHandOffLock&) = delete;
+  bool IsHeld() const { return m_hMutex != nullptr; }
+
+ private:
+  HANDLE m_hMutex;
+};
+
+bool GetCommandFilePaths(char* path, char* taken) {
+  return GetDataFilePath(kCommandFile, kNoIndex, path, 0) &&
+         snprintf(taken, kPathChars, "%s_taken", path) < kPathChars;
+}
+
 }  // namespace
 
 HWND FindOtherInstance(const char* productName) {
@@ -57,11 +80,18 @@ bool AcquireSetupMutex(uint32_t instanceKey) {
   if (!mutex) return false;
   DWORD wait = WaitForSingleObject(mutex, 0);
   if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
-    gSetupMutex = mutex;  // kept until the process ends
+    gSetupMutex = mutex;
     return true;
   }
   CloseHandle(mutex);
   return false;
+}
+
+void ReleaseSetupMutex() {
+  if (!gSetupMutex) return;
+  ReleaseMutex(gSetupMutex);
+  CloseHandle(gSetupMutex);
+  gSetupMutex = nullptr;
 }
 
 HANDLE AcquireHandOffMutex(uint32_t instanceKey, DWORD timeoutMs) {
@@ -86,56 +116,82 @@ bool WaitForCommandLineTaken(DWORD timeoutMs) {
   return true;
 }
 
-void CApp::ReleaseHandOffMutex() {
-  if (!m_hHandOffMutex) return;
-  ReleaseMutex(m_hHandOffMutex);
-  CloseHandle(m_hHandOffMutex);
-  m_hHandOffMutex = nullptr;
+bool WithdrawCommandLine() {
+  char path[kPathChars];
+  if (!GetDataFilePath(kCommandFile, kNoIndex, path, 0)) return false;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    if (DeleteFileA(path)) return true;
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
+    Sleep(10);
+  }
+  return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-void CApp::WriteCommandLineForInstance() {
-  m_hHandOffMutex = AcquireHandOffMutex(m_ulInstanceKey, kHandOffMutexWaitMs);
-  if (!m_hHandOffMutex) {
-    m_bHandOffTimedOut = true;
+// A second start: under the hand-off mutex, so that starts in quick
+// succession take turns, the command line goes into "(ORV)Cmd" and the
+// running instance is asked to take it. When it has not taken it in time,
+// the start takes it back; only a command line that is gone counts as
+// delivered, so every command arrives once or its start reports failure.
+void CApp::HandOverCommandLine() {
+  CHandOffLock lock(m_ulInstanceKey, kHandOffMutexWaitMs);
+  if (!lock.IsHeld()) {
+    m_iHandOff = kHandOffBusy;
     return;
   }
-  WriteDataFile(kCommandFile, kNoIndex, m_szCommandLine, int(strlen(m_szCommandLine)) + 1, 0);
+  int size = int(strlen(m_szCommandLine)) + 1;
+  if (WriteDataFile(kCommandFile, kNoIndex, m_szCommandLine, size, 0) != size) {
+    m_iHandOff = kHandOffNotWritten;
+    return;
+  }
+  PostMessageA(HWND_BROADCAST, m_uControlMessage, CTRL_ACTIVATE, LPARAM(m_ulInstanceKey));
+  if (!WaitForCommandLineTaken(kHandOffTakenWaitMs) && WithdrawCommandLine())
+    m_iHandOff = kHandOffNotTaken;
 }
 
 bool CApp::TakeCommandLine(char* buffer, int size) {
   if (!buffer || size < 1) return false;
   buffer[0] = '\0';
-  int fileSize = ReadDataFile(kCommandFile, kNoIndex, nullptr, 0, 0);
-  bool taken = false;
-  if (fileSize > 0) {
-    char* text = static_cast<char*>(calloc(size_t(fileSize) + 1, 1));
-    if (text && ReadDataFile(kCommandFile, kNoIndex, text, fileSize, 0) > 0) {
-      snprintf(buffer, size_t(size), "%s", text);
-      taken = true;
-    }
-    free(text);
-    char path[kPathChars];
-    if (GetDataFilePath(kCommandFile, kNoIndex, path, 0)) DeleteFileA(path);
+  if (m_bOwnCommandLinePending) {
+    m_bOwnCommandLinePending = false;
+    snprintf(buffer, size_t(size), "%s", m_szCommandLine);
+    return true;
   }
-  ReleaseHandOffMutex();
-  return taken;
+  // The file is renamed before it is read: a start that withdraws its
+  // command line at the same moment finds it either still there (and takes
+  // it back) or gone (and knows it arrived).
+  char path[kPathChars];
+  char taken[kPathChars];
+  if (!GetCommandFilePaths(path, taken) || !MoveFileExA(path, taken, MOVEFILE_REPLACE_EXISTING))
+    return false;
+  char* text = static_cast<char*>(calloc(kCommandLineChars + 1, 1));
+  int read = text ? ReadFileToBuffer(taken, text, kCommandLineChars + 1) : 0;
+  // Whole and terminated, or it is not ours to run: it goes back, so that
+  // its start sees it was not taken.
+  bool whole = read > 0 && read <= kCommandLineChars && text[read - 1] == '\0' &&
+               strlen(text) < size_t(size);
+  if (whole) {
+    memcpy(buffer, text, strlen(text) + 1);
+    DeleteFileA(taken);
+  } else {
+    MoveFileExA(taken, path, 0);
+  }
+  free(text);
+  return whole;
 }
 
 int CApp::CheckOtherInstance(bool allowSeveralInstances) {
-  if (allowSeveralInstances && !m_bQuitRequested) {
-    ReleaseHandOffMutex();
+  HWND other = allowSeveralInstances && !m_bQuitRequested ? nullptr
+                                                          : FindOtherInstance(m_szProductName);
+  if (!other && !m_bQuitRequested) {
+    m_bOwnCommandLinePending = true;  // the instance runs its own command line from memory
     return 0;
   }
-  HWND other = FindOtherInstance(m_szProductName);
-  if (!other && !m_bQuitRequested) return 0;  // the hand-off mutex stays ours until we read
   m_bNoSave = true;
-  if (other) {
-    PostMessageA(HWND_BROADCAST, m_uControlMessage, m_bQuitRequested ? CTRL_QUIT : CTRL_ACTIVATE,
-                 LPARAM(m_ulInstanceKey));
-    if (!m_bQuitRequested && m_hHandOffMutex && !WaitForCommandLineTaken(kHandOffTakenWaitMs))
-      m_bHandOffTimedOut = true;
-  }
-  ReleaseHandOffMutex();
+  if (other && m_bQuitRequested)
+    PostMessageA(HWND_BROADCAST, m_uControlMessage, CTRL_QUIT, LPARAM(m_ulInstanceKey));
+  else if (other)
+    HandOverCommandLine();
   return kStatusOtherInstance;
 }
 

@@ -29,7 +29,7 @@ int InitDialogFont() {
   metrics.cbSize = sizeof(metrics);
   if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0) &&
       metrics.lfMessageFont.lfFaceName[0])
-    snprintf(gDialogFace, sizeof(gDialogFace), "%s", metrics.lfMenuFont.lfFaceName);
+    snprintf(gDialogFace, sizeof(gDialogFace), "%s", metrics.lfMessageFont.lfFaceName);
   return 0;
 }
 

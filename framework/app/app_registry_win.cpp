@@ -56,6 +56,9 @@ void CAppWindow::SetGhost(bool on) {
 
 int CAppWindow::SavePlacement() {
   if (hwnd && !IsIconic(hwnd) && !IsZoomed(hwnd)) GetWindowRect(hwnd, &normalRect);
+  // A window that never had a size has no placement to keep; a record of
+  // 0 x 0 would open it at that size next time.
+  if (normalRect.right <= normalRect.left || normalRect.bottom <= normalRect.top) return 0;
   WindowPlacementRecord record = {};
   record.x = int16_t(normalRect.left);
   record.y = int16_t(normalRect.top);

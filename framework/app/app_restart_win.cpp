@@ -9,6 +9,7 @@
 
 #include "framework/app/app_look_win.h"
 #include "framework/app/app_win.h"
+#include "framework/app/instance_win.h"
 #include "framework/settings/data_files.h"
 #include "framework/settings/data_path.h"
 
@@ -48,7 +49,8 @@ void CApp::Shutdown() {
   if (m_bShutDown) return;
   m_bShutDown = true;
   DestroyAll();
-  ReleaseHandOffMutex();
+  // The next instance must be free to apply a restore staged for the restart.
+  ReleaseSetupMutex();
   if (m_bBroadcastRestart && m_uControlMessage)
     PostMessageA(HWND_BROADCAST, m_uControlMessage, CTRL_RESTART, LPARAM(m_ulInstanceKey));
   if (m_iRestartKind != kRestartNone && m_szModulePath[0]) {
@@ -94,11 +96,10 @@ bool SaveShortcut(const char* linkPath, const char* target, const char* argument
   bool saved = false;
   if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                  reinterpret_cast<void**>(&link)))) {
-    link->SetPath(target);
-    link->SetArguments(arguments);
-    link->SetIconLocation(iconPath, 0);
     IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    if (SUCCEEDED(link->SetPath(target)) && SUCCEEDED(link->SetArguments(arguments)) &&
+        SUCCEEDED(link->SetIconLocation(iconPath, 0)) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
       WCHAR wide[MAX_PATH] = {};
       MultiByteToWideChar(CP_ACP, 0, linkPath, -1, wide, MAX_PATH);
       saved = SUCCEEDED(file->Save(wide, TRUE));

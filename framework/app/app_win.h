@@ -26,6 +26,15 @@ enum : int {
   kStatusOldControls = 61461,
   kStatusNoInstallRecord = 61462,
   kStatusNoDataFolder = 61465,
+  kStatusCommandLineTooLong = 61466,  // refused whole rather than cut
+};
+
+// How a second start's hand-over of its command line ended.
+enum HandOffResult {
+  kHandOffDone = 0,        // taken by the running instance (or nothing to hand over)
+  kHandOffBusy = 1,        // other starts held the hand-off for too long: nothing written
+  kHandOffNotWritten = 2,  // "(ORV)Cmd" could not be written
+  kHandOffNotTaken = 3,    // the instance did not take it in time: withdrawn
 };
 
 // wParam codes of the instance-control message.
@@ -82,9 +91,11 @@ class CApp {
   int FindSwitch(const char* name) const { return m_commandLine.FindSwitch(name); }
   const CommandLineSwitch* GetSwitch(int index) const { return m_commandLine.GetSwitch(index); }
 
-  // Reads the command line a start left in "(ORV)Cmd" (whole, terminated)
-  // and removes the file, which tells a waiting second start that its
-  // command arrived. False when there is none.
+  // The next command line to act on: first the instance's own (from memory),
+  // then each one a second start left in "(ORV)Cmd", taken whole (renamed,
+  // read, removed; the removal tells the waiting start that it arrived).
+  // False when there is none, or when it cannot be read whole into `size`
+  // bytes (the file then stays for its start to withdraw).
   bool TakeCommandLine(char* buffer, int size);
 
   int Run();
@@ -176,7 +187,9 @@ class CApp {
   bool m_bShutDown = false;
   bool m_bQuitRequested = false;   // "-QUIT" was given
   bool m_bWaitForDataPath = false; // "-WAITFORDATAPATH" was given
-  bool m_bHandOffTimedOut = false; // the running instance did not take our command line
+  int m_iHandOff = kHandOffDone;   // a second start's hand-over (HandOffResult)
+  bool m_bOwnCommandLinePending = false;  // the instance has not yet acted on its own
+  bool m_bCommandLineTooLong = false;
   DWORD m_dwUiThreadId = 0;
   UINT m_uDoubleClickTime = 0;
   CGrowArray<AcceleratorRecord> m_aAccelerators;
@@ -196,8 +209,7 @@ class CApp {
   void ReadOsVersion();
   int ShowInitError(int status);
   int InitLook();
-  void WriteCommandLineForInstance();
-  void ReleaseHandOffMutex();
+  void HandOverCommandLine();
   bool HandleSizingFrame(MSG* message);
   bool HandlePopupKeys(MSG* message);
   bool HandleKeys(MSG* message);
@@ -213,7 +225,6 @@ class CApp {
 
   CCommandLine m_commandLine;
   bool m_bOwnsSetup = false;
-  HANDLE m_hHandOffMutex = nullptr;
   SizingState m_sizing = {};
 };
 

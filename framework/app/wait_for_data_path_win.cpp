@@ -37,15 +37,6 @@ void ShowQuitMenu(HWND window, CWaitForDataPath* waiter) {
   DestroyMenu(menu);
 }
 
-// Removing a tray icon can keep the shell busy for seconds on some systems;
-// the start-up does not wait for it.
-DWORD WINAPI DeleteTrayIconThread(LPVOID parameter) {
-  NOTIFYICONDATAA* data = static_cast<NOTIFYICONDATAA*>(parameter);
-  Shell_NotifyIconA(NIM_DELETE, data);
-  delete data;
-  return 0;
-}
-
 }  // namespace
 
 LRESULT CALLBACK WaitForDataPathWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -83,14 +74,9 @@ void CWaitForDataPath::RemoveTrayIcon() {
   data.cbSize = sizeof(data);
   data.hWnd = m_hwnd;
   data.uID = 1;
-  NOTIFYICONDATAA* copy = new NOTIFYICONDATAA(data);
-  HANDLE thread = CreateThread(nullptr, 0, DeleteTrayIconThread, copy, 0, nullptr);
-  if (thread) {
-    CloseHandle(thread);
-  } else {
-    Shell_NotifyIconA(NIM_DELETE, copy);
-    delete copy;
-  }
+  // Removed before the wait returns: the process may end right after it,
+  // and an icon whose owner is gone would stay in the notification area.
+  Shell_NotifyIconA(NIM_DELETE, &data);
   m_bTrayShown = false;
 }
 

@@ -1,6 +1,7 @@
 #include "tests/app/app_driver_win.h"
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -94,6 +95,25 @@ void KillApp(AppProcess* app) {
   WaitForSingleObject(app->hProcess, 5000);
   CloseHandle(app->hProcess);
   app->hProcess = nullptr;
+}
+
+bool SuspendApp(const AppProcess& app, bool suspend) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  bool all = true;
+  int threads = 0;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != app.dwProcessId) continue;
+    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
+    DWORD count = thread ? (suspend ? SuspendThread(thread) : ResumeThread(thread)) : DWORD(-1);
+    if (thread) CloseHandle(thread);
+    all = all && count != DWORD(-1);
+    ++threads;
+  }
+  CloseHandle(snapshot);
+  return all && threads > 0;
 }
 
 namespace {

@@ -27,6 +27,9 @@ AppProcess StartApp(const std::string& arguments);
 // test then fails with the box's text and the process is ended).
 int WaitExit(AppProcess* app, DWORD milliseconds, bool boxesAllowed = false);
 void KillApp(AppProcess* app);
+// Suspends (or resumes) every thread of the process, as a debugger would;
+// false when a thread could not be reached.
+bool SuspendApp(const AppProcess& app, bool suspend);
 
 // The first visible or hidden top-level window of the class (ignoring
 // case) whose process is `processId` (0: any process) and whose title

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <algorithm>
 #include <deque>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "tests/app/app_driver_win.h"
@@ -34,6 +36,8 @@ class AppE2E : public ::testing::Test {
     RemoveTree(root_);
     MakeFolders(root_);
     WriteInstallRecord(1326, data_, false);
+    log_ = root_ + "\\commands.log";
+    SetEnvironmentVariableA("BW_COMMAND_LOG", log_.c_str());  // inherited by every start
   }
 
   void TearDown() override {
@@ -61,8 +65,26 @@ class AppE2E : public ::testing::Test {
 
   std::string Data(const std::string& name) const { return data_ + "\\" + name; }
 
-  // Expects a box with the text, presses OK and expects a silent exit.
-  void ExpectBoxThenExit(AppProcess* app, const std::string& text) {
+  // The command lines the instance took, as it parsed them, one per line.
+  std::vector<std::string> Commands() const {
+    std::vector<std::string> lines;
+    std::string text = ReadFileText(log_);
+    if (text == "<missing>") return lines;
+    size_t from = 0;
+    for (size_t end; (end = text.find('\n', from)) != std::string::npos; from = end + 1)
+      lines.push_back(text.substr(from, end - from));
+    return lines;
+  }
+
+  // Waits until the instance has taken `count` command lines in all.
+  std::vector<std::string> WaitForCommands(size_t count) const {
+    DWORD start = GetTickCount();
+    while (Commands().size() < count && GetTickCount() - start < 3000) Sleep(10);
+    return Commands();
+  }
+
+  // Expects a box with the text, presses OK and expects the exit code.
+  void ExpectBoxThenExit(AppProcess* app, const std::string& text, int exitCode = 0) {
     HWND box = nullptr;
     DWORD start = GetTickCount();
     while (!box && GetTickCount() - start < 10000) {
@@ -72,12 +94,13 @@ class AppE2E : public ::testing::Test {
     ASSERT_NE(nullptr, box) << "no box";
     EXPECT_EQ(text, BoxText(box));
     PressOk(box);
-    EXPECT_EQ(0, WaitExit(app, 10000));
+    EXPECT_EQ(exitCode, WaitExit(app, 10000));
   }
 
   std::deque<AppProcess> apps_;
   std::string root_;
   std::string data_;
+  std::string log_;
 
 };
 
@@ -90,6 +113,8 @@ TEST_F(AppE2E, FirstStartCopiesInitWithoutOverwritingAndSavesTheState) {
   ASSERT_EQ(0, Close(app));
   std::string state = ReadFileText(Data("(ORV)App.kzc"));
   EXPECT_EQ(297u, state.size());
+  // The hidden window that stands in for the main window has no placement.
+  EXPECT_EQ((std::vector<std::string>{"(ORV)App.kzc", "a.kzc", "sub\\b.kzc"}), ListFiles(data_));
   CopyFileA(Data("(ORV)App.kzc").c_str(), TestOutputPath("first-start-state.kzc").c_str(), FALSE);
 }
 
@@ -103,19 +128,16 @@ TEST_F(AppE2E, ReadOnlyInitFileArrivesWritable) {
 }
 
 TEST_F(AppE2E, SecondStartHandsItsCommandLineOverAndQuitEndsTheFirst) {
-  AppProcess* first = StartRunning("");
-  // The instance reads its own command line from a message it posts itself,
-  // so the file may still be there for a moment after the window appears.
-  bool taken = false;
-  for (int i = 0; i < 150 && !taken; ++i) {
-    taken = !FileExists(Data("(ORV)Cmd.kzc"));
-    if (!taken) Sleep(20);
-  }
-  EXPECT_TRUE(taken);  // its own command line was taken
+  AppProcess* first = StartRunning("-PROFILE own");
+  // The instance acts on its own command line from memory, without the file.
+  EXPECT_EQ((std::vector<std::string>{"[-PROFILE]<own>"}), WaitForCommands(1));
+  EXPECT_FALSE(FileExists(Data("(ORV)Cmd.kzc")));
   DWORD start = GetTickCount();
-  AppProcess* second = Start("-PROFILE x");
+  AppProcess* second = Start("first -PROFILE \"a b\" c");
   EXPECT_EQ(0, WaitExit(second, 2000));
   EXPECT_LT(GetTickCount() - start, 2000u);
+  EXPECT_EQ((std::vector<std::string>{"[-PROFILE]<own>", "[]<first>[-PROFILE]<a b><c>"}),
+            WaitForCommands(2));
   EXPECT_FALSE(FileExists(Data("(ORV)Cmd.kzc")));  // taken by the first instance
   EXPECT_FALSE(FileExists(Data("(ORV)App.kzc")));  // the second start saved nothing
   EXPECT_NE(nullptr, FindAppWindow("ORVPhantom", first->dwProcessId, "Brightwarden"));
@@ -124,14 +146,83 @@ TEST_F(AppE2E, SecondStartHandsItsCommandLineOverAndQuitEndsTheFirst) {
   EXPECT_EQ(0, WaitExit(quit, 5000));
   EXPECT_EQ(0, WaitExit(first, 5000));
   EXPECT_EQ(297u, ReadFileText(Data("(ORV)App.kzc")).size());
+  EXPECT_EQ(2u, Commands().size());  // -QUIT is no command line to act on
 }
 
 TEST_F(AppE2E, QuickSuccessionOfSecondStartsLosesNoCommand) {
   AppProcess* first = StartRunning("");
   std::vector<AppProcess*> starts;
-  for (int i = 0; i < 4; ++i) starts.push_back(Start("-PROFILE p" + std::to_string(i)));
+  std::vector<std::string> sent = {""};
+  for (int i = 0; i < 4; ++i) {
+    starts.push_back(Start("-PROFILE p" + std::to_string(i)));
+    sent.push_back("[-PROFILE]<p" + std::to_string(i) + ">");
+  }
   for (AppProcess* start : starts) EXPECT_EQ(0, WaitExit(start, 15000));
+  std::vector<std::string> taken = WaitForCommands(sent.size());
+  std::sort(taken.begin(), taken.end());
+  EXPECT_EQ(sent, taken);
   EXPECT_FALSE(FileExists(Data("(ORV)Cmd.kzc")));
+  EXPECT_EQ(0, Close(first));
+}
+
+// While the instance does not answer, second starts take turns: each waits
+// five seconds for it and then withdraws its command line and fails. Once it
+// answers again, the starts still waiting get through. Every command line
+// arrives exactly once or its start reports failure and leaves nothing.
+TEST_F(AppE2E, SecondStartsWhileTheInstanceHangsArriveOnceOrFail) {
+  AppProcess* first = StartRunning("");
+  ASSERT_EQ(1u, WaitForCommands(1).size());
+  ASSERT_TRUE(SuspendApp(*first, true));
+  std::vector<AppProcess*> starts;
+  for (int i = 0; i < 3; ++i) starts.push_back(Start("-EXECUTE job" + std::to_string(i)));
+  Sleep(7000);  // the first start to hold the hand-off gives up after 5 s
+  ASSERT_TRUE(SuspendApp(*first, false));
+  std::vector<int> codes;
+  for (AppProcess* start : starts) codes.push_back(WaitExit(start, 20000));
+  std::vector<std::string> taken = WaitForCommands(1 + 3);
+  int failed = 0;
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    std::string line = "[-EXECUTE]<job" + std::to_string(i) + ">";
+    int arrived = int(std::count(taken.begin(), taken.end(), line));
+    ASSERT_TRUE(codes[i] == 0 || codes[i] == 4) << codes[i];
+    EXPECT_EQ(codes[i] == 0 ? 1 : 0, arrived);
+    failed += codes[i] == 4;
+  }
+  EXPECT_GE(failed, 1);
+  EXPECT_LE(failed, 2);
+  EXPECT_EQ(size_t(1 + 3 - failed), taken.size());
+  EXPECT_FALSE(FileExists(Data("(ORV)Cmd.kzc")));
+  AppProcess* later = Start("-EXECUTE later");
+  EXPECT_EQ(0, WaitExit(later, 5000));
+  EXPECT_EQ("[-EXECUTE]<later>", WaitForCommands(1 + 3 - failed + 1).back());
+  EXPECT_EQ(0, Close(first));
+}
+
+// The longest command line the program keeps arrives whole; a longer one is
+// refused with a box and an exit code rather than cut.
+TEST_F(AppE2E, CommandLineIsCarriedWholeOrRefused) {
+  AppProcess* first = StartRunning("");
+  ASSERT_EQ(1u, WaitForCommands(1).size());
+  // Five words of 200 characters and one that makes 1,039 characters in all
+  // (a word over 259 characters would be dropped by the parser).
+  std::vector<std::string> words;
+  for (char letter = 'a'; letter < 'f'; ++letter) words.push_back(std::string(200, letter));
+  words.push_back(std::string(1039 - 8 - 5 * 201 - 1, 'z'));
+  std::string arguments = "-PROFILE";
+  std::string expected = "[-PROFILE]";
+  for (const std::string& word : words) {
+    arguments += " " + word;
+    expected += "<" + word + ">";
+  }
+  ASSERT_EQ(1039u, arguments.size());
+  EXPECT_EQ(0, WaitExit(Start(arguments), 5000));
+  EXPECT_EQ(expected, WaitForCommands(2).back());
+
+  AppProcess* tooLong = Start(arguments + "x");
+  ExpectBoxThenExit(tooLong, "Error initializing the application!\nError code 0x0000F01A.", 5);
+  Sleep(200);
+  EXPECT_EQ(2u, Commands().size());
   EXPECT_EQ(0, Close(first));
 }
 
@@ -186,8 +277,6 @@ TEST_F(AppE2E, EndSessionSavesTheStateAtOnce) {
   ASSERT_NE(nullptr, phantom);
   SendMessageA(phantom, WM_ENDSESSION, TRUE, 0);
   EXPECT_EQ(297u, ReadFileText(Data("(ORV)App.kzc")).size());
-  SendMessageA(phantom, WM_DISPLAYCHANGE, 32, MAKELPARAM(1920, 1080));
-  SendMessageA(phantom, WM_DPICHANGED, MAKEWPARAM(96, 96), 0);
   EXPECT_EQ(0, Close(app));
 }
 
@@ -239,6 +328,34 @@ TEST_F(AppE2E, UnreachableDataFolderShowsThePathAfterOneSecond) {
             BoxText(box));
   PressOk(box);
   EXPECT_EQ(0, WaitExit(app, 5000));
+}
+
+// When the system cannot say where the user's application data lives, the
+// start stops with the data-path box instead of using a folder at the root
+// of the drive.
+TEST_F(AppE2E, UnknownApplicationDataFolderIsReported) {
+  const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0,
+                                         KEY_QUERY_VALUE | KEY_SET_VALUE, &key));
+  char old[MAX_PATH] = {};
+  DWORD size = sizeof(old);
+  DWORD type = REG_EXPAND_SZ;
+  bool had = RegQueryValueExA(key, "AppData", nullptr, &type, reinterpret_cast<BYTE*>(old),
+                              &size) == ERROR_SUCCESS;
+  const char missing[] = "R:\\no such drive";
+  RegSetValueExA(key, "AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(missing),
+                 sizeof(missing));
+  WriteInstallRecord(1326, "", false);
+  ExpectBoxThenExit(Start(""), "Could not access the data path!\n%APPDATA%\\Orvalund\\Brightwarden\n"
+                               "Please make sure that this path is accessible or choose a "
+                               "different data path during setup.");
+  if (had)
+    RegSetValueExA(key, "AppData", 0, type, reinterpret_cast<const BYTE*>(old), size);
+  else
+    RegDeleteValueA(key, "AppData");
+  RegCloseKey(key);
+  EXPECT_FALSE(FolderExists(ProgramFolder().substr(0, 2) + "\\Orvalund"));  // its drive's root
 }
 
 TEST_F(AppE2E, WaitForDataPathGoesOnWhenTheFolderAppears) {
@@ -294,6 +411,10 @@ class RestoreE2E : public AppE2E {
  protected:
   void SetUp() override {
     AppE2E::SetUp();
+    WriteOldFiles();
+  }
+
+  void WriteOldFiles() {
     MakeFolders(data_ + "\\sub");
     WriteFileText(Data("(ORV)App.kzc"), std::string(297, '\0'));
     WriteFileText(Data("Options.kzc"), "old options");
@@ -313,11 +434,22 @@ class RestoreE2E : public AppE2E {
     EXPECT_EQ(0, Close(app));
   }
 
+  // Every file of the data folder with its bytes, but the application state,
+  // which each run writes anew.
+  std::map<std::string, std::string> Snapshot() const {
+    std::map<std::string, std::string> files;
+    for (const std::string& name : ListFiles(data_))
+      if (name != "(ORV)App.kzc" && name != "Brightwarden.OrvalundConfig")
+        files[name] = ReadFileText(Data(name));
+    return files;
+  }
+
+  // Nothing restored, nothing left over: the old files byte for byte.
   void ExpectOldFilesKept() {
-    EXPECT_EQ("old options", ReadFileText(Data("Options.kzc")));
-    EXPECT_EQ("old file", ReadFileText(Data("old.kzc")));
-    EXPECT_EQ("old sub file", ReadFileText(Data("sub\\old2.kzc")));
-    EXPECT_EQ("the user's own file", ReadFileText(Data("notes.txt")));
+    const std::map<std::string, std::string> old = {
+        {"Options.kzc", "old options"}, {"old.kzc", "old file"},
+        {"sub\\old2.kzc", "old sub file"}, {"notes.txt", "the user's own file"}};
+    EXPECT_EQ(old, Snapshot());
   }
 };
 
@@ -330,6 +462,94 @@ TEST_F(RestoreE2E, ArchiveReplacesTheDataFiles) {
   EXPECT_FALSE(FileExists(Data("sub\\old2.kzc")));
   EXPECT_FALSE(FileExists(Data("Brightwarden.OrvalundConfig")));
   EXPECT_EQ("the user's own file", ReadFileText(Data("notes.txt")));
+}
+
+TEST_F(RestoreE2E, ReadOnlyArchiveIsAppliedOnce) {
+  Stage("restore_ok.OrvalundConfig");
+  SetFileAttributesA(Data("Brightwarden.OrvalundConfig").c_str(), FILE_ATTRIBUTE_READONLY);
+  RunOnce();
+  EXPECT_EQ("new options", ReadFileText(Data("Options.kzc")));
+  EXPECT_FALSE(FileExists(Data("Brightwarden.OrvalundConfig")));
+  WriteFileText(Data("Options.kzc"), "changed since");
+  RunOnce();
+  EXPECT_EQ("changed since", ReadFileText(Data("Options.kzc")));
+  EXPECT_EQ((std::vector<std::string>{"(ORV)App.kzc", "Options.kzc", "notes.txt", "sub\\x.kzc"}),
+            ListFiles(data_));
+}
+
+TEST_F(RestoreE2E, LockedArchiveWaitsForALaterStart) {
+  Stage("restore_ok.OrvalundConfig");
+  HANDLE lock = CreateFileA(Data("Brightwarden.OrvalundConfig").c_str(), GENERIC_READ,
+                            FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+  RunOnce();
+  CloseHandle(lock);
+  ExpectOldFilesKept();
+  EXPECT_TRUE(FileExists(Data("Brightwarden.OrvalundConfig")));
+  RunOnce();
+  EXPECT_EQ("new options", ReadFileText(Data("Options.kzc")));
+  EXPECT_FALSE(FileExists(Data("Brightwarden.OrvalundConfig")));
+}
+
+// A data file another program holds open cannot be replaced: the restore
+// is undone whole and the archive is used up.
+TEST_F(RestoreE2E, LockedDataFileKeepsTheOldConfiguration) {
+  Stage("restore_ok.OrvalundConfig");
+  HANDLE lock = CreateFileA(Data("sub\\old2.kzc").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+  RunOnce();
+  CloseHandle(lock);
+  ExpectOldFilesKept();
+}
+
+// The data folder on a small drive (Q:, a tmpfs that run_e2e.sh maps) with
+// 32 KiB left: the restored files do not fit, and the old configuration
+// stays whole.
+TEST_F(RestoreE2E, FullDiskKeepsTheOldConfiguration) {
+  std::string state = ReadFileText(TestOutputPath("diskfull.txt"));
+  if (state.rfind("skip=", 0) == 0) GTEST_SKIP() << state.substr(5);
+  ASSERT_EQ("drive=Q:\n", state);
+  DeleteFileA("Q:\\filler");
+  data_ = "Q:\\data";
+  RemoveTree(data_);
+  WriteOldFiles();
+  WriteInstallRecord(1326, data_, false);
+  Stage("restore_big.OrvalundConfig");
+  ULARGE_INTEGER free;
+  ASSERT_TRUE(GetDiskFreeSpaceExA("Q:\\", &free, nullptr, nullptr));
+  ASSERT_GT(free.QuadPart, 64u * 1024);
+  WriteFileText("Q:\\filler", std::string(size_t(free.QuadPart - 32 * 1024), '\0'));
+  RunOnce();
+  ExpectOldFilesKept();
+  EXPECT_FALSE(FileExists(Data("Brightwarden.OrvalundConfig")));
+  DeleteFileA("Q:\\filler");
+  RemoveTree(data_);
+}
+
+TEST_F(RestoreE2E, RestartAppliesARestoreStagedWhileRunning) {
+  AppProcess* first = StartRunning("");
+  Stage("restore_ok.OrvalundConfig");
+  HWND phantom = FindAppWindow("ORVPhantom", first->dwProcessId);
+  ASSERT_NE(nullptr, phantom);
+  PostMessageA(phantom, RegisterWindowMessageA("ORVMSG_ORVCONTROL"), 33798, LPARAM(kInstanceKey));
+  EXPECT_EQ(0, WaitExit(first, 5000));
+  DWORD start = GetTickCount();
+  while (FileExists(Data("Brightwarden.OrvalundConfig")) && GetTickCount() - start < 10000)
+    Sleep(20);
+  HWND restarted = WaitForAppWindow("ORVPhantom", 0, 10000, "Brightwarden");
+  ASSERT_NE(nullptr, restarted);
+  EXPECT_EQ("new options", ReadFileText(Data("Options.kzc")));
+  EXPECT_FALSE(FileExists(Data("old.kzc")));
+  AppProcess* quit = Start("-QUIT");
+  EXPECT_EQ(0, WaitExit(quit, 5000));
+  DWORD owner = 0;
+  GetWindowThreadProcessId(restarted, &owner);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, owner);
+  if (process) {
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 5000));
+    CloseHandle(process);
+  }
 }
 
 TEST_F(RestoreE2E, KeepListSparesTheFilesItNames) {

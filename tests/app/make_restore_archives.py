@@ -30,6 +30,10 @@ def main():
     archive(out / 'restore_evil.OrvalundConfig',
             [product, ('../evil.kzc', b'outside'), ('sub/../../evil.kzc', b'outside')])
 
+    # 256 KiB of new options: a few hundred bytes packed, too much for a full disk.
+    archive(out / 'restore_big.OrvalundConfig',
+            [product, ('Options.kzc', bytes(256 * 1024)), ('sub/x.kzc', b'new sub file')])
+
     whole = (out / 'restore_ok.OrvalundConfig').read_bytes()
     (out / 'restore_truncated.OrvalundConfig').write_bytes(whole[:len(whole) // 2])
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/app/app_win.h"
+#include "framework/draw/monitors_win.h"
 #include "framework/settings/data_folder.h"
 #include "tests/support/test_paths.h"
 
@@ -148,9 +149,14 @@ TEST_F(AppObject, WaitOnAWorkerThreadLeavesItsQueueAlone) {
     MSG message;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);  // make the queue
     PostThreadMessageA(GetCurrentThreadId(), WM_USER + 5, 0, 0);
-    DWORD start = GetTickCount();
+    // Wine's tick count is coarse (about 16 ms): time with the performance
+    // counter, allowing one tick.
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
     result = gApp.Wait(120, 1);
-    EXPECT_GE(GetTickCount() - start, 110u);
+    QueryPerformanceCounter(&end);
+    EXPECT_GE((end.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart, 120 - 16);
     stillQueued = PeekMessageA(&message, nullptr, WM_USER + 5, WM_USER + 5, PM_REMOVE) != 0;
   });
   worker.join();
@@ -226,6 +232,39 @@ TEST_F(AppObject, NewScreenLayoutRescalesWindowsOnTheirMonitor) {
   EXPECT_EQ(1, CountReceived(moving, MSG_SCREEN_RESCALED));
   gApp.ApplyLayoutChange(dpi, dpi);
   EXPECT_EQ(1, CountReceived(moving, MSG_MONITOR_DPI_CHANGED));
+}
+
+// WM_DISPLAYCHANGE reaches the phantom window while the windows stand where
+// a screen of half the real size put them: the real layout is read again
+// and every window is scaled to it. WM_DPICHANGED with nothing changed then
+// moves nothing.
+TEST_F(AppObject, DisplayChangeThroughThePhantomRescalesToTheNewLayout) {
+  GetMonitorRects();
+  const MonitorLayout real = gMonitorLayout;
+  ASSERT_EQ(1, real.iCount) << "this test runs on the single-monitor display";
+  const int width = real.rcMonitor[0].right - real.rcMonitor[0].left;
+  const int height = real.rcMonitor[0].bottom - real.rcMonitor[0].top;
+  ASSERT_TRUE(width % 2 == 0 && height % 2 == 0);
+  HWND window = AddWindow(0, 0);
+  gApp.FindAppWindowById(0)->SetPosition(Rect(100, 50, 300, 151), false);
+  MonitorLayout half;
+  ResetMonitorLayout(&half, 0, 0, width / 2, height / 2);
+  AddMonitorToLayout(&half, Rect(0, 0, width / 2, height / 2), real.szDevice[0], real.uDpi[0]);
+  gMonitorLayout = half;
+  SendMessageA(phantom_, WM_DISPLAYCHANGE, 32, MAKELPARAM(width, height));
+  RECT rect;
+  GetWindowRect(window, &rect);
+  EXPECT_EQ(200, rect.left);
+  EXPECT_EQ(100, rect.top);
+  EXPECT_EQ(600, rect.right);
+  EXPECT_EQ(302, rect.bottom);
+  EXPECT_EQ(1, CountReceived(window, MSG_SCREEN_RESCALED));
+  SendMessageA(phantom_, WM_DPICHANGED, MAKEWPARAM(96, 96), 0);
+  GetWindowRect(window, &rect);
+  EXPECT_EQ(200, rect.left);
+  EXPECT_EQ(302, rect.bottom);
+  EXPECT_EQ(1, CountReceived(window, MSG_SCREEN_RESCALED));
+  EXPECT_EQ(0, CountReceived(window, MSG_MONITOR_DPI_CHANGED));
 }
 
 TEST_F(AppObject, ModalCounterNeverGoesBelowZeroAndIsAnnounced) {
