@@ -52,7 +52,9 @@ int ReadFileToBuffer(const char* path, void* buffer, int size);
 // data file in one step, so the file always holds either the old or the new
 // bytes. Returns `size` on success, else 0 with the old file left as it was;
 // a size of 0 is refused before anything is touched. Missing folders of the
-// path are created.
+// path are created. Writers of one file, in any thread or process of the
+// program, take turns through a named mutex around the whole write (waiting
+// at most 5 s), so each is told exactly whether its own bytes landed.
 int WriteDataFile(const char* name, int index, const void* buffer, int size, int folderFlag);
 
 enum WriteFileMode { kWriteTruncate = 0, kWriteAppend = 1 };

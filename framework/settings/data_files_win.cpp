@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstdint>
 #include <cstring>
-#include <mutex>
 
 #include "framework/settings/data_folder.h"
 #include "framework/settings/data_path.h"
@@ -33,9 +32,59 @@ class CFileHandle {
   HANDLE m_h;
 };
 
-// The user interface thread and the archive thread both write "(ORV)Archive":
-// one lock keeps their temporary files and replaces from interleaving.
-std::mutex gWriteLock;
+// Every writer of one data file takes the same named mutex around its whole
+// write. The writers may be threads of one process (the user interface and
+// the archive thread both write "(ORV)Archive") or other processes of the
+// program (a second start, the restart, the monitor), and they all use the
+// one temporary name "<path>_tmp": without the lock one writer's replace
+// could move the other's half-written file, or report the other's bytes.
+constexpr DWORD kWriteLockWaitMs = 5000;
+
+class CDataFileWriteLock {
+ public:
+  explicit CDataFileWriteLock(const char* path) {
+    char name[64];
+    snprintf(name, sizeof name, "Local\\OrvDataFileWrite_%016llX",
+             static_cast<unsigned long long>(PathKey(path)));
+    m_hMutex = CreateMutexA(nullptr, FALSE, name);
+    if (!m_hMutex) {
+      // No lock to be had (an odd security setup): write without it rather
+      // than lose the user's change. The temporary file is still created
+      // without sharing and only ever deleted by the call that created it.
+      m_bHeld = true;
+      return;
+    }
+    DWORD wait = WaitForSingleObject(m_hMutex, kWriteLockWaitMs);
+    // An abandoned lock belonged to a writer that was killed; the file it
+    // wrote is whole (old or new), and the lock is now ours.
+    m_bOwned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+    m_bHeld = m_bOwned;
+  }
+  ~CDataFileWriteLock() {
+    if (m_bOwned) ReleaseMutex(m_hMutex);
+    if (m_hMutex) CloseHandle(m_hMutex);
+  }
+  CDataFileWriteLock(const CDataFileWriteLock&) = delete;
+  CDataFileWriteLock& operator=(const CDataFileWriteLock&) = delete;
+  // False when another writer kept the file for longer than any write takes.
+  bool IsHeld() const { return m_bHeld; }
+
+ private:
+  // FNV-1a of the path without regard to case, as the file system compares.
+  static uint64_t PathKey(const char* path) {
+    uint64_t key = 14695981039346656037ull;
+    for (const char* p = path; *p; ++p) {
+      key ^= static_cast<unsigned char>(CharUpperFold(*p));
+      key *= 1099511628211ull;
+    }
+    return key;
+  }
+  static char CharUpperFold(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+
+  HANDLE m_hMutex = nullptr;
+  bool m_bOwned = false;
+  bool m_bHeld = false;
+};
 
 constexpr DWORD kMoveRetryBudgetMs = 500;
 constexpr DWORD kMoveRetryMaxPauseMs = 50;
@@ -225,8 +274,8 @@ int WriteDataFile(const char* name, int index, const void* buffer, int size, int
   if (size <= 0 || !buffer) return 0;
   if (!GetDataFilePath(name, index, path, folderFlag) || !GetTempFilePath(path, tempPath))
     return 0;
-  std::lock_guard<std::mutex> hold(gWriteLock);
-  if (IsReadOnlyFile(path)) return 0;
+  CDataFileWriteLock lock(path);
+  if (!lock.IsHeld() || IsReadOnlyFile(path)) return 0;
   bool created = false;
   if (!WriteTempFile(tempPath, buffer, size, &created) || !ReplaceFile(tempPath, path)) {
     // The old file stays; the space of the new one is given back. A temporary

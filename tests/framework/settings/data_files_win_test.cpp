@@ -4,7 +4,6 @@
 #include <shlobj.h>
 #include <windows.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -250,60 +249,6 @@ TEST(DataFiles, SpecialFolders) {
   EXPECT_TRUE(GetFileAttributesA(path) & FILE_ATTRIBUTE_DIRECTORY);
   GetSpecialFolderPath(0x7F, path);
   EXPECT_STREQ("", path);
-}
-
-// Two writers rewrite one file while a reader reads it: every write succeeds
-// and every read sees one whole version.
-TEST(DataFiles, TwoWritersAndAReaderSeeOnlyWholeFiles) {
-  std::string folder = FreshFolder("concurrent");
-  ASSERT_TRUE(SetDataFolder(folder.c_str()));
-  constexpr int kWrites = 1000;
-  constexpr size_t kSize[2] = {1024, 3000};
-  // Each version carries its writer and number, and a body made from them.
-  auto version = [&](int writer, int n) {
-    std::vector<unsigned char> v = Pattern(kSize[writer], writer * 100000 + n);
-    memcpy(v.data(), &writer, 4);
-    memcpy(v.data() + 4, &n, 4);
-    return v;
-  };
-  std::vector<unsigned char> first = version(0, -1);
-  ASSERT_EQ(1024, WriteDataFile("(ORV)Archive", kNoIndex, first.data(), 1024, 0));
-  std::atomic<int> failedWrites{0}, writersDone{0}, reads{0}, emptyReads{0}, badReads{0};
-  auto writer = [&](int id) {
-    for (int n = 0; n < kWrites; ++n) {
-      std::vector<unsigned char> v = version(id, n);
-      int size = static_cast<int>(v.size());
-      if (WriteDataFile("(ORV)Archive", kNoIndex, v.data(), size, 0) != size) ++failedWrites;
-    }
-    ++writersDone;
-  };
-  std::thread reader([&] {
-    std::vector<unsigned char> buffer(4096);
-    while (writersDone < 2) {
-      int got = ReadDataFile("(ORV)Archive", kNoIndex, buffer.data(), 4096, 0);
-      ++reads;
-      if (got == 0) {
-        ++emptyReads;
-        continue;
-      }
-      int id, n;
-      memcpy(&id, buffer.data(), 4);
-      memcpy(&n, buffer.data() + 4, 4);
-      if (id < 0 || id > 1 || got != static_cast<int>(kSize[id]) ||
-          std::vector<unsigned char>(buffer.begin(), buffer.begin() + got) != version(id, n))
-        ++badReads;
-      Sleep(1);  // the program reads a file now and then, not without pause
-    }
-  });
-  std::thread w0(writer, 0), w1(writer, 1);
-  w0.join();
-  w1.join();
-  reader.join();
-  EXPECT_EQ(0, failedWrites.load());
-  EXPECT_EQ(0, badReads.load());
-  EXPECT_EQ(0, emptyReads.load());
-  EXPECT_GT(reads.load(), 100);
-  EXPECT_FALSE(FileExists(folder + "\\(ORV)Archive.kzc_tmp"));
 }
 
 }  // namespace
