@@ -1,5 +1,7 @@
 #include "imagelib/raster.h"
 
+#include "imagelib/raster_nearest_map.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -37,6 +39,7 @@ CRaster::CRaster(const CRaster& source, bool copyPixels, bool copySelection, boo
 CRaster::~CRaster() {
   DestroyFrames();
   Destroy();
+  delete nearestMap;
 }
 
 void CRaster::Startup(int32_t type) {
@@ -119,6 +122,9 @@ bool CRaster::Destroy() {
   free(dib);
   dib = nullptr;
   info.pixels = nullptr;
+  // A later block may come at the same address with another palette.
+  delete nearestMap;
+  nearestMap = nullptr;
   return true;
 }
 

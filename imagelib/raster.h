@@ -16,6 +16,7 @@
 #include "imagelib/raster_format.h"
 #include "imagelib/raster_wintypes.h"
 
+class CNearestIndexMap;
 class CRaster;
 class CRasterFile;
 
@@ -235,6 +236,37 @@ class CRaster {
   // qsort comparator on RGBQUADs by luminance.
   static int CompareColors(const void* a, const void* b);
 
+  // ---- colour operations and filters (raster_color.cpp) ----
+  // These work on the selection box when the image has a selection mask.
+  // Square kernel of size x size weights, row by row; kernel row 0 meets the
+  // stored row below. Near the border the sum of the neighbours inside is
+  // rescaled by total / used weight. Palette images take the nearest entry.
+  bool Filter(const int32_t* kernel, int32_t size, int32_t divisor, int32_t offset);
+  bool Gamma(float gamma);
+  // contrast is in percent added to 100; (0, 0) changes nothing.
+  bool BrightnessContrast(int32_t brightness, int32_t contrast);
+  // table[v] is the new value of channel value v; a grey image stays grey.
+  bool ApplyLut(const BYTE* table);
+  bool Negative();
+  float MeanGray();  // 0 for an empty image or region
+  // Packed HSL uses the colour layout: hue (0..255 a full turn) in the red
+  // byte, saturation in the green byte, lightness in the blue byte.
+  static RGBQUAD RgbToHsl(RGBQUAD color);
+  static RGBQUAD HslToRgb(RGBQUAD hsl);
+
+  // ---- bit-depth conversion and dithering (raster_depth.cpp) ----
+  // To an 8-bit identity-ramp grey image; grey = (601 g + 306 r + 117 b) / 1024.
+  bool GrayScale();
+  bool IncreaseBpp(int32_t bpp);  // 4, 8 or 24
+  // To bpp with the given palette (the standard one when null), its first
+  // important entries when that is not 0; the same depth re-maps.
+  bool DecreaseBpp(int32_t bpp, bool errorDiffusion, const RGBQUAD* palette = nullptr,
+                   DWORD important = 0);
+  // To black and white: 1 ordered 4 x 4, 2 Burkes, 3 Stucki, 4 Jarvis-Judice-
+  // Ninke, 5 Sierra, 6 Stevenson-Arce, 7 ordered 4 x 4 full scale, 8 ordered
+  // 8 x 8, 9 ordered 16 x 16, anything else Floyd-Steinberg.
+  bool Dither(int32_t method = 0);
+
   // ---- geometry (raster_flip.cpp) ----
   // Turns the stored rows upside down. The arguments are accepted and unused.
   bool Flip(bool flipSelection = false, bool flipAlpha = false);
@@ -254,6 +286,22 @@ class CRaster {
 #endif
 
  protected:
+  // ---- shared by the operations that build a new image (raster_operation.cpp) ----
+  // Makes result an empty image of this one's kind: its info block, type and
+  // resolution, the given size and depth, and (with keepPalette) its palette
+  // and important-colour count. On failure the text comes here: false.
+  bool CreateResult(CRaster& result, int32_t width, int32_t height, int32_t bpp,
+                    bool keepPalette);
+  // Moves a finished result into destination, or into this image when null;
+  // the Transfer's answer (a ghost refuses).
+  bool FinishResult(CRaster& result, CRaster* destination);
+  // progress = done x 100 / total on this image; true, with "Cancelled",
+  // when escape is set.
+  bool StopRequested(int64_t done, int64_t total);
+  // A size computed in floating point, refused ("RASTER_MAX_MEMORY
+  // exceeded") before any cast when the pixels would pass the limit.
+  bool CheckNewSize(double width, double height, int32_t bpp, int32_t* outWidth,
+                    int32_t* outHeight);
   void Startup(int32_t type);
   void SetErrorText(const char* text);  // truncated to 255 characters
   bool IsGhost() const { return info.ghostOf != nullptr; }
@@ -271,6 +319,10 @@ class CRaster {
   CRaster** frames = nullptr;        // info.frameCount entries
 
  private:
+  // Search structure of GetNearestIndex for this image's palette; its own,
+  // never shared, copied or transferred.
+  CNearestIndexMap* nearestMap = nullptr;
+
   void SetDpiField(int32_t dpi, int32_t* field, LONG BITMAPINFOHEADER::*pelsPerMeter);
   void TakeBuffers(CRaster& source, bool takeFrames);
   void CopyBuffers(const CRaster& source, bool copyPixels, bool copySelection, bool copyAlpha);
@@ -279,6 +331,10 @@ class CRaster {
   void TakeDecodeOptions(const CRaster& caller);
   bool DecodeWith(int32_t type, CRasterFile* file, int32_t start);
 };
+
+// One channel (0..1) of an HSL colour at a hue in degrees; m1 and m2 are the
+// lower and upper channel bounds that lightness and saturation give.
+float HueToRgb(float m1, float m2, float hue);
 
 // Walks the stored rows of an image; codecs write rows through it.
 class CRasterRowIterator {

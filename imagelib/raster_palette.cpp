@@ -1,7 +1,9 @@
 // The palette, the nearest-colour search and colour helpers.
 #include <cstring>
+#include <new>
 
 #include "imagelib/raster.h"
+#include "imagelib/raster_nearest_map.h"
 
 namespace {
 
@@ -129,6 +131,78 @@ bool CRaster::SwapIndex(BYTE a, BYTE b) {
   return true;
 }
 
+namespace {
+
+// Below this many entries a plain search is as quick as the map.
+constexpr DWORD kMapMinEntries = 9;
+
+int32_t Distance(const RGBQUAD& a, const RGBQUAD& b) {
+  return Square(int32_t(a.rgbBlue) - b.rgbBlue) + Square(int32_t(a.rgbGreen) - b.rgbGreen) +
+         Square(int32_t(a.rgbRed) - b.rgbRed);
+}
+
+// Squared distance from v to the nearest and farthest values of [low, high].
+int32_t NearSquare(int32_t v, int32_t low, int32_t high) {
+  return v < low ? Square(low - v) : v > high ? Square(v - high) : 0;
+}
+int32_t FarSquare(int32_t v, int32_t low, int32_t high) {
+  const int32_t a = Square(v - low), b = Square(v - high);
+  return a > b ? a : b;
+}
+
+}  // namespace
+
+bool CNearestIndexMap::Matches(const BYTE* dib, const RGBQUAD* palette, DWORD count,
+                               bool checkEntries) const {
+  if (dib != mDib || count != mCount) return false;
+  return !checkEntries || memcmp(palette, mPalette, count * sizeof(RGBQUAD)) == 0;
+}
+
+void CNearestIndexMap::Reset(const BYTE* dib, const RGBQUAD* palette, DWORD count) {
+  mDib = dib;
+  mCount = count;
+  memcpy(mPalette, palette, count * sizeof(RGBQUAD));
+  memset(mCellStart, 0xFF, sizeof(mCellStart));
+  mCandidates.clear();
+}
+
+void CNearestIndexMap::BuildCell(int32_t cell) {
+  const int32_t red = (cell >> 8) * 16, green = ((cell >> 4) & 15) * 16, blue = (cell & 15) * 16;
+  int32_t nearest[256];
+  int32_t bound = 1 << 30;
+  for (DWORD i = 0; i < mCount; ++i) {
+    const RGBQUAD& e = mPalette[i];
+    nearest[i] = NearSquare(e.rgbRed, red, red + 15) + NearSquare(e.rgbGreen, green, green + 15) +
+                 NearSquare(e.rgbBlue, blue, blue + 15);
+    const int32_t farthest = FarSquare(e.rgbRed, red, red + 15) +
+                             FarSquare(e.rgbGreen, green, green + 15) +
+                             FarSquare(e.rgbBlue, blue, blue + 15);
+    if (farthest < bound) bound = farthest;
+  }
+  mCellStart[cell] = int32_t(mCandidates.size());
+  for (DWORD i = 0; i < mCount; ++i) {
+    if (nearest[i] <= bound) mCandidates.push_back(BYTE(i));
+  }
+  mCellCount[cell] = uint16_t(mCandidates.size() - size_t(mCellStart[cell]));
+}
+
+BYTE CNearestIndexMap::Find(const RGBQUAD& color) {
+  const int32_t cell = (color.rgbRed >> 4) << 8 | (color.rgbGreen >> 4) << 4 | color.rgbBlue >> 4;
+  if (mCellStart[cell] < 0) BuildCell(cell);
+  const BYTE* candidate = mCandidates.data() + mCellStart[cell];
+  int32_t best = 200000;  // above the largest possible distance, 3 x 255^2
+  BYTE found = 0;
+  for (uint16_t k = 0; k < mCellCount[cell]; ++k) {
+    const int32_t distance = Distance(mPalette[candidate[k]], color);
+    if (distance < best) {
+      best = distance;
+      found = candidate[k];
+      if (distance == 0) break;
+    }
+  }
+  return found;
+}
+
 BYTE CRaster::GetNearestIndex(RGBQUAD color) {
   if (!dib || header.biClrUsed == 0) return 0;
   const uint32_t value = RgbQuadToValue(color);
@@ -136,16 +210,24 @@ BYTE CRaster::GetNearestIndex(RGBQUAD color) {
   DWORD n = header.biClrImportant;
   if (n == 0 || n > header.biClrUsed) n = header.biClrUsed;
   const RGBQUAD* palette = Entries(dib, header);
-  int32_t best = 200000;  // above the largest possible distance, 3 x 255^2
   BYTE found = 0;
-  for (DWORD i = 0; i < n; ++i) {
-    const int32_t distance = Square(int32_t(palette[i].rgbBlue) - color.rgbBlue) +
-                             Square(int32_t(palette[i].rgbGreen) - color.rgbGreen) +
-                             Square(int32_t(palette[i].rgbRed) - color.rgbRed);
-    if (distance < best) {
-      best = distance;
-      found = BYTE(i);
-      if (distance == 0) break;
+  if (n >= kMapMinEntries) {
+    if (!nearestMap) nearestMap = new (std::nothrow) CNearestIndexMap;
+    if (nearestMap && !nearestMap->Matches(dib, palette, n, !info.lastValid)) {
+      nearestMap->Reset(dib, palette, n);
+    }
+  }
+  if (n >= kMapMinEntries && nearestMap) {
+    found = nearestMap->Find(color);
+  } else {
+    int32_t best = 200000;  // above the largest possible distance, 3 x 255^2
+    for (DWORD i = 0; i < n; ++i) {
+      const int32_t distance = Distance(palette[i], color);
+      if (distance < best) {
+        best = distance;
+        found = BYTE(i);
+        if (distance == 0) break;
+      }
     }
   }
   info.lastColor = value;
