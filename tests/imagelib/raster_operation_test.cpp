@@ -23,7 +23,7 @@ struct Operation {
 std::vector<Operation> StoppableOperations() {
   return {
       {"Filter", 24, [](CRaster& r) { return r.Filter(kSoften, 3, 16, 0); }},
-      {"Filter palette", 8, [](CRaster& r) { return r.Filter(kSoften, 3, 16, 0); }},
+      {"Filter grey", 8, [](CRaster& r) { return r.Filter(kSoften, 3, 16, 0); }},
       {"IncreaseBpp", 8, [](CRaster& r) { return r.IncreaseBpp(24); }},
       {"DecreaseBpp", 24, [](CRaster& r) { return r.DecreaseBpp(8, false); }},
       {"DecreaseBpp diffused", 24, [](CRaster& r) { return r.DecreaseBpp(4, true); }},
