@@ -12,6 +12,7 @@ ProfileRecord gSysProfile;
 ProfileRecord gCurrentProfile;
 int32_t giCurrentProfile = 0;
 StiEvent gaStiEvent[kStiEventCount];
+DrawBarValues gDrawBarValues;
 
 namespace {
 
@@ -42,9 +43,13 @@ void CopyText(char (&buffer)[N], const char* text) {
   buffer[N - 1] = '\0';
 }
 
+// Ends the text inside its buffer and clears what follows it, so a record
+// holds the same bytes whatever the buffer held before (a shorter name loaded
+// over the template's leaves nothing of it behind).
 template <size_t N>
 void Terminate(char (&buffer)[N]) {
-  buffer[N - 1] = '\0';
+  size_t n = strnlen(buffer, N - 1);
+  memset(buffer + n, 0, N - n);
 }
 
 // A 12-point "Arial" for the given height; every other field 0.
@@ -73,6 +78,7 @@ struct DefaultRecords {
     gSysProfile = gProfileTemplate;
     gCurrentProfile = gProfileTemplate;
     InitStiEvents(gaStiEvent);
+    CopyOptionsToDrawBar(gOptions, &gDrawBarValues);
   }
 } gDefaultRecords;
 
@@ -152,6 +158,22 @@ void InitProfileTemplate(ProfileRecord* p, int dpi) {
   p->iTxtOvlRPos = kOverlayBottomRight;
   p->iTxtOvlAlign = kOverlayAlignCentre;
   p->crTxtOvlBgnd = 0x00FFFFFFu;
+}
+
+void CopyOptionsToDrawBar(const OptionsRecord& options, DrawBarValues* bar) {
+  memcpy(bar->acPalette, options.cPalette, sizeof(bar->acPalette));
+  bar->iBrushSize = options.iBrushSize;
+  bar->cFore = options.cFore | 0xFF000000u;
+  bar->cBack = options.cBack;
+  bar->bBackOpaque = options.iBackFill != 0;
+}
+
+void CopyDrawBarToOptions(const DrawBarValues& bar, OptionsRecord* options) {
+  memcpy(options->cPalette, bar.acPalette, sizeof(options->cPalette));
+  options->iBrushSize = bar.iBrushSize;
+  options->cFore = bar.cFore;
+  options->cBack = bar.cBack;
+  options->iBackFill = bar.bBackOpaque ? 1 : 0;
 }
 
 void InitStiEvents(StiEvent* events) { memset(events, 0, sizeof(StiEvent) * kStiEventCount); }

@@ -373,6 +373,21 @@ extern ProfileRecord gCurrentProfile;   // "Profile" number giCurrentProfile
 extern int32_t giCurrentProfile;
 extern StiEvent gaStiEvent[kStiEventCount];
 
+// The draw bar's live values: its palette, brush-size and colour items edit
+// these; the settings copy them from the options at load and back at save.
+struct DrawBarValues {
+  uint32_t acPalette[kPaletteColors];
+  int32_t iBrushSize;
+  uint32_t cFore;       // 0xAARRGGBB, always opaque
+  uint32_t cBack;
+  uint8_t bBackOpaque;  // 0: the background colour is transparent
+};
+extern DrawBarValues gDrawBarValues;
+
+// The draw bar takes its values from the options, and gives them back.
+void CopyOptionsToDrawBar(const OptionsRecord& options, DrawBarValues* bar);
+void CopyDrawBarToOptions(const DrawBarValues& bar, OptionsRecord* options);
+
 // The screen's dots per inch when the program starts: the text-tool font and
 // the template's fonts are 12 points at that resolution.
 constexpr int kDefaultScreenDpi = 96;
@@ -385,8 +400,9 @@ void InitProfileTemplate(ProfileRecord* profile, int dpi);
 void InitStiEvents(StiEvent* events);
 
 // Makes records from files safe to use: every text is terminated inside its
-// buffer and each numeric field that the dialogs bound is brought into what
-// they produce. Values that are already valid never change.
+// buffer (the bytes after it cleared) and each numeric field that the dialogs
+// bound is brought into what they produce. Values that are already valid
+// never change.
 void SanitizeOptions(OptionsRecord* options);
 void SanitizeProfile(ProfileRecord* profile);
 void SanitizeStiEvents(StiEvent* events);

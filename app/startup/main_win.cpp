@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/profiles/settings_store.h"
 #include "framework/app/app_win.h"
 
 namespace {
@@ -111,6 +112,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
     gApp.Shutdown();
     return exitCode;
   }
+  // Until the program's own start-up lands: the records and their settings
+  // come right after the framework, and are saved when the loop ends.
+  InitProgramRecords();
+  LoadSettings();
   int result = 0;
   int index = gApp.AddWindow(kMainWindowId, InterimMainWndProc, kProductNameText, 0);
   if (index < 0) {
@@ -118,6 +123,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
   } else {
     PostMessageA(gApp.GetWindowAt(index)->hwnd, WM_PROCESSCMDLINE, gApp.m_bMinimize ? 1 : 0, 0);
     gApp.Run();
+    SaveSettings();
   }
   gApp.Shutdown();
   if (result != 0) {

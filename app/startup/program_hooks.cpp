@@ -1,4 +1,3 @@
 #include "app/startup/program_hooks.h"
 
 ProgramHooks gProgramHooks = {};
-DrawBarValues gDrawBarValues = {};

@@ -3,9 +3,6 @@
 // start-up fills these with the real functions, tests with their own. A null
 // entry means the part is not there yet, and each caller then does what the
 // program does without it (noted per entry).
-#include <cstdint>
-
-#include "app/profiles/program_records.h"
 
 struct ProgramHooks {
   // Shows (1) or hides (0) the main window with its satellite windows; null:
@@ -31,14 +28,3 @@ struct ProgramHooks {
   void (*pfnEndDrawingTool)();
 };
 extern ProgramHooks gProgramHooks;
-
-// The draw bar's live values: its palette, brush-size and colour items edit
-// these; the settings copy them in at load and back at save.
-struct DrawBarValues {
-  uint32_t acPalette[kPaletteColors];
-  int32_t iBrushSize;
-  uint32_t cFore;          // 0xAARRGGBB, always opaque
-  uint32_t cBack;
-  uint8_t bBackOpaque;     // 0: the background colour is transparent
-};
-extern DrawBarValues gDrawBarValues;

@@ -83,3 +83,14 @@ int32_t ReadBlobRecord(CDataBlob* blob, int key, int subKey, void* out, int32_t 
     if (wrapped && pos >= start) return -1;
   }
 }
+
+bool IsWholeBlob(const CDataBlob* blob) {
+  if (!blob || !blob->data || blob->count <= 0) return false;
+  const uint64_t length = static_cast<uint64_t>(blob->count);
+  for (uint64_t pos = 0; pos < length;) {
+    BlobRecord record;
+    if (!DecodeRecord(blob->data, length, pos, &record)) return false;
+    pos = record.ullNext;
+  }
+  return true;
+}

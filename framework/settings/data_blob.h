@@ -23,3 +23,7 @@ class CDataBlob : public CByteBuffer {
 // blob's read position, wraps to the start once, and leaves the read position
 // after the record found, so fields read in stored order cost one step each.
 int32_t ReadBlobRecord(CDataBlob* blob, int key, int subKey, void* out, int32_t outSize);
+
+// True when the blob is a sequence of whole records that ends exactly at its
+// end: what an older settings file is, and what other bytes almost never are.
+bool IsWholeBlob(const CDataBlob* blob);

@@ -156,14 +156,18 @@ def check(out):
             for i in range(rt.STI_COUNT):
                 offset = i * rt.STI_SIZE
                 for _, n in rt.STI:
+                    text = after[offset:offset + n]
                     offset += n
-                    if after[offset - 1] != 0:
+                    end = text.find(b"\0")
+                    if end < 0 or text[end:] != b"\0" * (n - end):
                         errors.append("%s: binding %d has an unterminated text" % (name, i))
             continue
         layout, ranges = (OPT_LAYOUT, OPTION_RANGES) if name.startswith("options") else (rt.PROFILE, PROFILE_RANGES)
         for offset, n in text_fields(layout):
-            if after[offset + n - 1] != 0:
-                errors.append("%s: text at %d not terminated" % (name, offset))
+            text = after[offset:offset + n]
+            end = text.find(b"\0")
+            if end < 0 or text[end:] != b"\0" * (n - end):
+                errors.append("%s: text at %d not terminated and cleared after" % (name, offset))
         errors += check_ranges(after, layout, ranges, name)
         if layout is OPT_LAYOUT:
             for m in ("fMonWidth", "fMonHeight"):

@@ -218,10 +218,14 @@ def settings_keys(section):
 
 
 def format_float(v):
-    """The exchange's float text for values that 8 significant digits hold."""
-    text = "%.8g" % v
-    if not any(c in text for c in ".eEn"):
-        text += ".0"
+    """The exchange's float text: 8 significant digits, 9 when 8 do not give
+    the same float back; ".0" after a text that looks like an integer."""
+    for digits in (8, 9):
+        text = "%.*g" % (digits, v)
+        if not any(c in text for c in ".eEn"):
+            text += ".0"
+        if v != v or struct.pack("<f", float(text)) == struct.pack("<f", v):
+            break
     return text
 
 

@@ -67,7 +67,9 @@ TEST(ProgramRecords, SanitizersOnHostileAndValidRecords) {
       ASSERT_EQ(sizeof(StiEvent) * kStiEventCount, bytes.size()) << name;
       SanitizeStiEvents(reinterpret_cast<StiEvent*>(bytes.data()));
     }
-    if (name.find("_valid_") != std::string::npos) EXPECT_EQ(before, bytes) << name;
+    if (name.find("_valid_") != std::string::npos) {
+      EXPECT_EQ(before, bytes) << name;
+    }
     ASSERT_TRUE(WriteWholeFile(out + "/" + name, bytes.data(), bytes.size()));
   }
   EXPECT_EQ(0, SanitizeProfileIndex(-7));
