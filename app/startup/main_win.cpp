@@ -8,11 +8,11 @@
 #include <cstring>
 
 #include "app/profiles/settings_store.h"
+#include "app/startup/program_texts.h"
 #include "framework/app/app_win.h"
 
 namespace {
 
-const uint16_t kProductNameText = 2100;
 const int kLayoutVersion = 1;
 const uint16_t kMainWindowId = 0;
 // A second start's command line or our own is waiting in "(ORV)Cmd".
@@ -20,11 +20,6 @@ const UINT WM_PROCESSCMDLINE = UINT(CTRL_ACTIVATE);
 // Exit codes of a start that could not do what its command line asked.
 const int kExitHandOffFailed = 4;        // the running instance did not get it
 const int kExitCommandLineTooLong = 5;   // refused whole
-
-TextRecord gProgramTexts[] = {
-    {kProductNameText, {"Brightwarden"}},
-    {kTextTableEnd, {}},
-};
 
 // A word for whoever started the program from a console or a script; a
 // program without one simply has nowhere to say it.

@@ -5,7 +5,10 @@ program wrote, both from the record tables:
                                    with the records they must become, a
                                    section with the wrong password
   settings_oracle.py check OUT     unzip -P of the saved and converted
-                                   sections gives exactly the table's text"""
+                                   sections gives exactly the table's text
+  settings_oracle.py e2e-fixture DIR   an Options section with changed values
+  settings_oracle.py e2e-check DIR     the sections a first run and a run
+                                       over the changed section saved"""
 import os
 import random
 import struct
@@ -209,6 +212,41 @@ def check(out):
     return 1 if errors else 0
 
 
+# What the second start finds in its Options section; it must save it back.
+CHANGED_OPTIONS = {"iTool": 5, "szLoadExt": "bmp", "iUndoBufMB": 512}
+
+
+def e2e_fixture(folder):
+    os.makedirs(folder, exist_ok=True)
+    record = rt.record_bytes(OPT_LAYOUT, OPT_SIZE, CHANGED_OPTIONS)
+    zip_section(os.path.join(folder, "changed_options.kzc"), rt.section_text("Options", record), PASSWORD)
+    return 0
+
+
+def e2e_check(folder):
+    sysprof = put(rt.default_profile(), rt.PROFILE, "ulSteps", "I", 8191)
+    want = {
+        "first/Options": rt.section_text("Options", rt.default_options()),
+        "first/SysProf": rt.section_text("Profile", sysprof),
+        "first/StiEvents": rt.section_text("StiEvents", b"\0" * (rt.STI_SIZE * rt.STI_COUNT)),
+        "second/Options": rt.section_text("Options", rt.record_bytes(OPT_LAYOUT, OPT_SIZE, CHANGED_OPTIONS)),
+    }
+    errors = []
+    for name, text in want.items():
+        got = unzip_text(os.path.join(folder, name + ".kzc"))
+        if got != text:
+            errors.append("%s: %s" % (name, first_difference(got, text)))
+    current = open(os.path.join(folder, "first", "CurrentProfile.kzc"), "rb").read()
+    if current != b"\0" * 4:
+        errors.append("CurrentProfile holds %r" % current)
+    for e in errors:
+        print("FAIL: " + e)
+    if not errors:
+        print("ok: a first run saved Options, SysProf, CurrentProfile and StiEvents; "
+              "the next run loaded and saved the changed Options")
+    return 1 if errors else 0
+
+
 def first_difference(got, want):
     if got is None:
         return "nothing (unzip failed)"
@@ -220,4 +258,5 @@ def first_difference(got, want):
 
 
 if __name__ == "__main__":
-    sys.exit({"fixtures": fixtures, "check": check}[sys.argv[1]](sys.argv[2]))
+    sys.exit({"fixtures": fixtures, "check": check, "e2e-fixture": e2e_fixture,
+              "e2e-check": e2e_check}[sys.argv[1]](sys.argv[2]))
