@@ -6,6 +6,7 @@
 #include "imagelib/raster_codec.h"
 
 #include "imagelib/codecs/bmp/raster_bmp.h"
+#include "imagelib/codecs/jpg/raster_jpg.h"
 #include "imagelib/codecs/png/raster_png.h"
 
 namespace {
@@ -23,7 +24,7 @@ struct CodecFactory {
 const CodecFactory kFactories[] = {
     {RASTER_FORMAT_BMP, &MakeCodec<CRasterBMP>},
     {RASTER_FORMAT_GIF, nullptr},
-    {RASTER_FORMAT_JPG, nullptr},
+    {RASTER_FORMAT_JPG, &MakeCodec<CRasterJPG>},
     {RASTER_FORMAT_PNG, &MakeCodec<CRasterPNG>},
     {RASTER_FORMAT_ICO, nullptr},
     {RASTER_FORMAT_TIF, nullptr},

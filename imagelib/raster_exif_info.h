@@ -33,7 +33,10 @@ struct ExifInfo {
   float fResolutionUnit;
   float fBrightness;
   char szComments[256];
-  const uint8_t* pThumbnail;  // into the Exif segment the reader keeps
+  // Where the thumbnail lies in the Exif data, counted from its byte-order
+  // mark. An offset, not a pointer: the segment dies with the reader, the
+  // record lives on in every copy of the image.
+  uint32_t iThumbnailOffset;
   int32_t iThumbnailSize;
   bool bIsExif;
 };
