@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Writes small BMP and PNG files of many kinds as the decode fuzzer's seeds.
+"""Writes small BMP, PNG and JPEG files of many kinds as the decode fuzzer's seeds.
 
 Usage: imagelib_fuzz_seeds.py <seed folder>
 """
@@ -57,6 +57,11 @@ def main():
         fmt, _, name = out.rpartition(":")
         target = os.path.join(folder, name)
         subprocess.run([CONVERT, src] + args + [(fmt + ":" if fmt else "") + target], check=True)
+    for args, name in (([], "base.jpg"), (["-progressive"], "progressive.jpg"),
+                       (["-arithmetic", "-sample", "2x1"], "arithmetic.jpg"),
+                       (["-grayscale", "-restart", "1"], "grey_restart.jpg")):
+        subprocess.run(["/usr/bin/cjpeg"] + args + ["-outfile", os.path.join(folder, name), src], check=True)
+    subprocess.run([CONVERT, src, "-colorspace", "CMYK", os.path.join(folder, "cmyk.jpg")], check=True)
     os.remove(src)
     with open(os.path.join(folder, "rle8_delta.bmp"), "wb") as f:
         f.write(rle8_dib())
