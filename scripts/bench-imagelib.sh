@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds the image-library benchmark optimised and without sanitizers, makes
-# its images, runs it and prints its times beside PIL's and ImageMagick's.
+# its images, runs it and prints its times beside PIL's and ImageMagick's
+# (and, for JPEG, djpeg's and cjpeg's).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=${BW_BUILD_DIR:-$root/build}/bench-imagelib
 mkdir -p "$work"
-images="screen_1080 screen_2160 photo_1080"
+images="screen_1080 screen_2160 photo_1080 photo_2160"
 /usr/bin/python3 "$root/tests/imagelib/bench/make_bench_images.py" "$work" >/dev/null
 srcs=$(ls "$root"/imagelib/*.cpp "$root"/imagelib/codecs/*/*.cpp | grep -v '_win\.cpp$')
 clang++ -std=c++17 -O2 -DNDEBUG -I"$root" -o "$work/bench_imagelib" \

@@ -1,11 +1,14 @@
-// Times BMP and PNG decode and encode of the benchmark images in memory, and
-// the Create + packed-DIB round trip that the clipboard path takes. Prints
+// Times BMP and PNG decode and encode of the benchmark images in memory, JPEG
+// decode (quality 90, 4:2:0) and encode at quality 90 with options 0 and
+// 0x2001 where the image has a JPEG, and the Create + packed-DIB round trip
+// that the clipboard path takes. Prints
 // one line per operation: image, operation, best milliseconds, megabytes of
 // pixels per second. Run through scripts/bench-imagelib.sh.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -81,6 +84,20 @@ void BenchImage(const std::string& folder, const std::string& name) {
            CRasterMemFile out;
            return out.Open() && image.Encode(&out, RASTER_FORMAT_PNG);
          }), pixelBytes);
+  const std::vector<unsigned char> jpg = ReadFile(folder + "/" + name + ".jpg");
+  if (!jpg.empty()) {
+    Report(name, "jpg_decode", BestMilliseconds([&] {
+             CRaster out;
+             return DecodeBytes(jpg, RASTER_FORMAT_JPG, &out);
+           }), pixelBytes);
+    for (uint32_t option : {0u, 0x2001u}) {
+      image.SetCodecOption(option, RASTER_FORMAT_JPG);
+      Report(name, option ? "jpg_encode_2001" : "jpg_encode", BestMilliseconds([&] {
+               CRasterMemFile out;
+               return out.Open() && image.Encode(&out, RASTER_FORMAT_JPG);
+             }), pixelBytes);
+    }
+  }
   Report(name, "create_dib_roundtrip", BestMilliseconds([&] {
            CRaster made(image.GetWidth(), image.GetHeight(), 24);
            if (!made.IsValid()) return false;

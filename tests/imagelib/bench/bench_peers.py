@@ -1,11 +1,14 @@
 #!/usr/bin/python3
-"""Times PIL and ImageMagick on the same conversions as bench_imagelib and
-prints all three side by side.
+"""Times PIL and a command-line tool on the same conversions as
+bench_imagelib and prints all three side by side.
 
-ImageMagick runs single-threaded (-limit thread 1); its times are command
-times less the same command reading or writing nothing, so process start-up
-and raw input are not counted. PNG is written at zlib level 6 by all three
-(ImageMagick with adaptive filtering, as libpng chooses by default).
+The tool is ImageMagick for BMP and PNG, djpeg and cjpeg for JPEG (all three
+programs and PIL sit on the same libjpeg-turbo). ImageMagick runs
+single-threaded (-limit thread 1). A tool's time is its command time less the
+same command on nothing (ImageMagick) or on a 1x1 file (djpeg, cjpeg), so
+process start-up is not counted; cjpeg's includes reading its PPM input.
+PNG is written at zlib level 6 by all three (ImageMagick with adaptive
+filtering, as libpng chooses by default); JPEG at quality 90.
 
 Usage: bench_peers.py <work folder> <native results file> <image name>...
 """
@@ -46,10 +49,39 @@ def pil_times(folder, name):
     def encode(fmt, **kw):
         pic.save(io.BytesIO(), format=fmt, **kw)
 
-    return {"bmp_decode": best(lambda: decode(bmp)),
-            "bmp_encode": best(lambda: encode("BMP")),
-            "png_decode": best(lambda: decode(png)),
-            "png_encode": best(lambda: encode("PNG", compress_level=6))}
+    times = {"bmp_decode": best(lambda: decode(bmp)),
+             "bmp_encode": best(lambda: encode("BMP")),
+             "png_decode": best(lambda: decode(png)),
+             "png_encode": best(lambda: encode("PNG", compress_level=6))}
+    jpg = os.path.join(folder, name + ".jpg")
+    if os.path.exists(jpg):
+        with open(jpg, "rb") as f:
+            data = f.read()
+        times["jpg_decode"] = best(lambda: decode(io.BytesIO(data)))
+        times["jpg_encode"] = best(lambda: encode("JPEG", quality=90))
+        times["jpg_encode_2001"] = best(lambda: encode("JPEG", quality=90, subsampling=0))
+    return times
+
+
+def tool(args, tiny_args):
+    """Command time less the same command on a 1x1 file."""
+    null = ["-outfile", "/dev/null"]
+    return best(lambda: subprocess.run(args[:1] + null + args[1:], check=True)) - \
+        best(lambda: subprocess.run(tiny_args[:1] + null + tiny_args[1:], check=True))
+
+
+def jpeg_tool_times(folder, name):
+    jpg, ppm = (os.path.join(folder, name + ext) for ext in (".jpg", ".ppm"))
+    if not os.path.exists(jpg):
+        return {}
+    tiny_ppm, tiny_jpg = (os.path.join(folder, "tiny" + ext) for ext in (".ppm", ".jpg"))
+    Image.new("RGB", (1, 1)).save(tiny_ppm)
+    subprocess.run(["/usr/bin/cjpeg", "-outfile", tiny_jpg, tiny_ppm], check=True)
+    cjpeg = ["/usr/bin/cjpeg", "-quality", "90"]
+    return {"jpg_decode": tool(["/usr/bin/djpeg", jpg], ["/usr/bin/djpeg", tiny_jpg]),
+            "jpg_encode": tool(cjpeg + [ppm], cjpeg + [tiny_ppm]),
+            "jpg_encode_2001": tool(cjpeg + ["-baseline", "-sample", "1x1", ppm],
+                                    cjpeg + ["-baseline", "-sample", "1x1", tiny_ppm])}
 
 
 def magick_times(folder, name, size):
@@ -74,13 +106,17 @@ def main():
             name, op, ms, mbs = line.split()
             ours[(name, op)] = (float(ms), float(mbs))
     print("%-12s %-21s %10s %10s %10s %8s %9s" %
-          ("image", "operation", "ours ms", "PIL ms", "IM ms", "MB/s", "ours/best"))
+          ("image", "operation", "ours ms", "PIL ms", "tool ms", "MB/s", "ours/best"))
     for name in sys.argv[3:]:
         with Image.open(os.path.join(folder, name + ".png")) as img:
             size = "%dx%d" % img.size
         pil = pil_times(folder, name)
         magick = magick_times(folder, name, size)
-        for op in ("bmp_decode", "bmp_encode", "png_decode", "png_encode", "create_dib_roundtrip"):
+        magick.update(jpeg_tool_times(folder, name))
+        for op in ("bmp_decode", "bmp_encode", "png_decode", "png_encode", "jpg_decode", "jpg_encode",
+                   "jpg_encode_2001", "create_dib_roundtrip"):
+            if (name, op) not in ours:
+                continue
             ms, mbs = ours[(name, op)]
             if op in pil:
                 peer = min(pil[op], max(magick[op], 0.001))

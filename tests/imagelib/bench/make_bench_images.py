@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """Makes the benchmark images: two screenshot-like pictures (1920x1080 and
-3840x2160: flat panels, title-bar gradients, text-like strokes) and a
-photo-like one (smooth fields with grain), each as raw RGB, BMP and PNG
-(zlib level 6, written by PIL).
+3840x2160: flat panels, title-bar gradients, text-like strokes) and two
+photo-like ones (smooth fields with grain, the same sizes), each as raw RGB,
+PPM, BMP and PNG (zlib level 6, written by PIL); the 3840x2160 ones also as
+JPEG (cjpeg quality 90, 4:2:0).
 
 Usage: make_bench_images.py <work folder>
 """
 import os
+import subprocess
 import sys
 
 import numpy as np
@@ -45,9 +47,15 @@ def main():
     rng = np.random.default_rng(7)
     for name, pixels in (("screen_1080", screenshot(1920, 1080, rng)),
                          ("screen_2160", screenshot(3840, 2160, rng)),
-                         ("photo_1080", photo(1920, 1080, rng))):
+                         ("photo_1080", photo(1920, 1080, rng)),
+                         ("photo_2160", photo(3840, 2160, rng))):
         img = Image.fromarray(pixels, "RGB")
         img.save(os.path.join(folder, name + ".bmp"))
+        img.save(os.path.join(folder, name + ".ppm"))
+        if name.endswith("2160"):
+            subprocess.run(["/usr/bin/cjpeg", "-quality", "90", "-outfile",
+                            os.path.join(folder, name + ".jpg"), os.path.join(folder, name + ".ppm")],
+                           check=True)
         img.save(os.path.join(folder, name + ".png"), compress_level=6)
         with open(os.path.join(folder, name + ".rgb"), "wb") as f:
             f.write(pixels.tobytes())
