@@ -40,15 +40,16 @@ float ToFloat(double value) {
   return float(value);
 }
 
-// Resolution-unit code to inches per unit; 0 for codes without a meaning.
-float UnitFactor(int32_t code) {
-  switch (code) {
+// A resolution-unit code as inches per unit; codes without a meaning leave
+// the factor as it is.
+void SetUnitFactor(float* factor, double code) {
+  switch (ToInt32(code)) {
     case 1:
-    case 2: return 1.0f;
-    case 3: return 0.3937007784843445f;
-    case 4: return 0.03937007859349251f;
-    case 5: return 3.937007932108827e-05f;
-    default: return 0.0f;
+    case 2: *factor = 1.0f; break;
+    case 3: *factor = 0.3937007784843445f; break;
+    case 4: *factor = 0.03937007859349251f; break;
+    case 5: *factor = 3.937007932108827e-05f; break;
+    default: break;
   }
 }
 
@@ -247,11 +248,7 @@ void CExifReader::StoreTag(int tag, const TagValue& value) {
       break;
     case 0x011A: x.fXResolution = ToFloat(number); break;
     case 0x011B: x.fYResolution = ToFloat(number); break;
-    case 0x0128: {
-      const float factor = UnitFactor(ToInt32(number));
-      if (factor != 0) x.fResolutionUnit = factor;
-      break;
-    }
+    case 0x0128: SetUnitFactor(&x.fResolutionUnit, number); break;
     case 0x829A: x.fExposureTime = ToFloat(number); break;
     case 0x829D: x.fApertureFNumber = ToFloat(number); break;
     case 0x8822: x.iExposureProgram = ToInt32(number); break;
@@ -282,11 +279,7 @@ void CExifReader::StoreTag(int tag, const TagValue& value) {
     }
     case 0xA20E: x.fFocalPlaneXRes = ToFloat(number); break;
     case 0xA20F: x.fFocalPlaneYRes = ToFloat(number); break;
-    case 0xA210: {
-      const float factor = UnitFactor(ToInt32(number));
-      if (factor != 0) x.fFocalPlaneUnits = factor;
-      break;
-    }
+    case 0xA210: SetUnitFactor(&x.fFocalPlaneUnits, number); break;
     default: break;
   }
 }

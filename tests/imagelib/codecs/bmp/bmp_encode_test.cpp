@@ -2,14 +2,12 @@
 // oracle, and failures that must leave the image alone.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "imagelib/codecs/bmp/raster_bmp.h"
 #include "imagelib/raster_dib.h"
-#include "imagelib/raster_io_file.h"
 #include "imagelib/raster_mem_file.h"
 #include "tests/imagelib/codecs/codec_encode_util.h"
 #include "tests/imagelib/codecs/codec_test_util.h"
@@ -81,13 +79,7 @@ TEST(BmpEncode, FailuresGiveATextAndLeaveTheImageAlone) {
   EXPECT_FALSE(EncodeTo(image, nullptr, &error));
   EXPECT_EQ(error, "null file handler");
 
-  // A stream opened for reading refuses every write.
-  const std::string path = TestOutputPath("read_only.bmp");
-  ASSERT_TRUE(WriteBytes(path, {1, 2, 3}));
-  FILE* stream = std::fopen(path.c_str(), "rb");
-  ASSERT_NE(stream, nullptr);
-  CRasterIOFile readOnly(stream, true);
-  EXPECT_FALSE(EncodeTo(image, &readOnly, &error));
+  EXPECT_TRUE(EncodeFailsOnReadOnlyStream<CRasterBMP>(image, "read_only.bmp", &error));
   EXPECT_EQ(error, "Error writing BMP file");
   EXPECT_EQ(std::vector<uint8_t>(image.GetDib(), image.GetDib() + image.GetSize()), before);
 }

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "imagelib/codecs/jpg/raster_jpg.h"
-#include "imagelib/raster_io_file.h"
 #include "tests/imagelib/codecs/codec_encode_util.h"
 #include "tests/imagelib/codecs/codec_test_util.h"
 
@@ -87,13 +86,8 @@ TEST(JpgEncode, RefusedImagesAndStreams) {
 
   CRaster image(40, 30, 24);
   FillRandom(image, 3);
-  const std::string readOnlyPath = TestOutputPath("read_only.jpg");
-  ASSERT_TRUE(WriteBytes(readOnlyPath, {1}));
-  FILE* stream = std::fopen(readOnlyPath.c_str(), "rb");
-  ASSERT_NE(stream, nullptr);
-  CRasterIOFile readOnly(stream, true);
   std::string error;
-  EXPECT_FALSE(EncodeWith<CRasterJPG>(image, &readOnly, &error));
+  EXPECT_TRUE(EncodeFailsOnReadOnlyStream<CRasterJPG>(image, "read_only.jpg", &error));
   EXPECT_EQ(error, "Output file write error --- out of disk space?");
 
   // A refused save leaves the file that was there.

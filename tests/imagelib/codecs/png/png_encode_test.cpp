@@ -4,13 +4,11 @@
 // to the oracle script (pngcheck and PIL).
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "imagelib/codecs/png/raster_png.h"
-#include "imagelib/raster_io_file.h"
 #include "imagelib/raster_mem_file.h"
 #include "tests/imagelib/codecs/codec_encode_util.h"
 #include "tests/imagelib/codecs/codec_test_util.h"
@@ -124,13 +122,8 @@ TEST_F(PngEncode, BackgroundEntryBecomesEntryZeroOnlyInTheFile) {
   Keep("background5", file, image, "entry0 05FA23\ntrns 0\nplte 256\n");
 
   // A write that fails half way leaves the image as it was, too.
-  const std::string path = TestOutputPath("read_only.png");
-  ASSERT_TRUE(WriteBytes(path, {1}));
-  FILE* stream = std::fopen(path.c_str(), "rb");
-  ASSERT_NE(stream, nullptr);
-  CRasterIOFile readOnly(stream, true);
   std::string error;
-  EXPECT_FALSE(EncodeTo(image, &readOnly, &error));
+  EXPECT_TRUE(EncodeFailsOnReadOnlyStream<CRasterPNG>(image, "read_only.png", &error));
   EXPECT_EQ(error, "Error saving PNG file");
   EXPECT_EQ(Snapshot(image), before);
 }
