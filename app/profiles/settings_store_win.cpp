@@ -23,16 +23,13 @@ namespace {
 // Section files of the user's data folder.
 constexpr int kUserFolder = 0;
 
-// The size of a data file without opening it (another program may hold it
-// open); -1 when there is no such file.
-int64_t DataFileSize(const char* name, int index) {
+// Whether a data file is there, readable or not (another program may hold
+// it open).
+bool DataFileExists(const char* name, int index) {
   char path[kPathChars];
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetDataFilePath(name, index, path, kUserFolder) ||
-      !GetFileAttributesExA(path, GetFileExInfoStandard, &data) ||
-      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-    return -1;
-  return (int64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  if (!GetDataFilePath(name, index, path, kUserFolder)) return false;
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // Sections whose file exists but could not be loaded in this run: held open
@@ -96,8 +93,9 @@ int ReadRecord(const char* name, int index, const char* prefix, ExchangeFn<Recor
   // older layout.
   if (result != -1) return -1;
   CDataBlob blob;
-  if (ReadBlobFile(&blob, "%s", index, kUserFolder, name) <= 0)
-    return DataFileSize(name, index) > 0 ? -1 : 0;  // held open, or gone
+  int32_t size = ReadBlobFile(&blob, "%s", index, kUserFolder, name);
+  if (size == 0) return 0;  // absent or empty
+  if (size < 0) return -1;  // there, but not readable now
   if (!importOld(&blob, scratch)) return -1;
   sanitize(scratch);
   return SaveRecord(name, index, prefix, exchange, scratch) ? 1 : -1;
@@ -115,10 +113,10 @@ bool LoadRecord(const char* name, int index, const char* prefix, ExchangeFn<Reco
 
 bool LoadCurrentProfileIndex() {
   int32_t value = 0;
-  int got = ReadDataFile(kCurrentProfileSection, kNoIndex, &value, sizeof value, kUserFolder);
+  int got = ReadDataFileChecked(kCurrentProfileSection, kNoIndex, &value, sizeof value, kUserFolder);
   bool loaded = got == static_cast<int>(sizeof value);
-  SetProtected(kCurrentProfileSection, kNoIndex,
-               !loaded && DataFileSize(kCurrentProfileSection, kNoIndex) > 0);
+  // Absent or empty: nothing to keep. Unreadable now, or too short: kept.
+  SetProtected(kCurrentProfileSection, kNoIndex, !loaded && got != 0);
   if (loaded) giCurrentProfile = SanitizeProfileIndex(value);
   return loaded;
 }
@@ -151,7 +149,7 @@ bool SerializeOptions(int save) {
 
 bool SerializeProfile(int save, const char* section, int index, ProfileRecord* record) {
   if (save) return record && SaveRecord(section, index, kProfileKeyPrefix, ExchangeProfile, record);
-  if (!record) return DataFileSize(section, index) >= 0;
+  if (!record) return DataFileExists(section, index);
   ProfileRecord scratch = gProfileTemplate;
   if (!LoadRecord(section, index, kProfileKeyPrefix, ExchangeProfile, SanitizeProfile,
                   ImportOldProfile, &scratch))
