@@ -72,17 +72,20 @@ float MonitorSizeOr(float size, float fallback) {
 }
 
 struct DefaultRecords {
-  DefaultRecords() {
-    InitDefaultOptions(&gOptions, kDefaultScreenDpi);
-    InitProfileTemplate(&gProfileTemplate, kDefaultScreenDpi);
-    gSysProfile = gProfileTemplate;
-    gCurrentProfile = gProfileTemplate;
-    InitStiEvents(gaStiEvent);
-    CopyOptionsToDrawBar(gOptions, &gDrawBarValues);
-  }
+  DefaultRecords() { ResetProgramRecords(kDefaultScreenDpi); }
 } gDefaultRecords;
 
 }  // namespace
+
+void ResetProgramRecords(int dpi) {
+  InitDefaultOptions(&gOptions, dpi);
+  InitProfileTemplate(&gProfileTemplate, dpi);
+  gSysProfile = gProfileTemplate;
+  gCurrentProfile = gProfileTemplate;
+  giCurrentProfile = 0;
+  InitStiEvents(gaStiEvent);
+  CopyOptionsToDrawBar(gOptions, &gDrawBarValues);
+}
 
 void InitDefaultOptions(OptionsRecord* o, int dpi) {
   memset(o, 0, sizeof(*o));

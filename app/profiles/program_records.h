@@ -392,6 +392,10 @@ void CopyDrawBarToOptions(const DrawBarValues& bar, OptionsRecord* options);
 // the template's fonts are 12 points at that resolution.
 constexpr int kDefaultScreenDpi = 96;
 
+// Every record of the program at its default, fonts of 12 points at `dpi`:
+// the options, the template, the system and current profiles from it, index
+// 0, no device bindings, the draw bar from the options.
+void ResetProgramRecords(int dpi);
 // Every option at its default; the text-tool font is 12 points at `dpi`.
 void InitDefaultOptions(OptionsRecord* options, int dpi);
 // The built-in template "New Profile"; its fonts are 12 points at `dpi`.

@@ -43,6 +43,6 @@ int LoadSettings();
 // which is left as it is while the others are saved).
 int SaveSettings();
 
-// The defaults at this screen's resolution: the options and the template
-// (fonts of 12 points), and the system profile from the template.
+// Every record at its default for this screen's resolution (fonts of 12
+// points).
 void InitProgramRecords();

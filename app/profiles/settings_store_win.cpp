@@ -194,12 +194,4 @@ int SaveSettings() {
   return options && system && current && events ? 0 : kSettingsNotSaved;
 }
 
-void InitProgramRecords() {
-  int dpi = ScreenDpi();
-  InitDefaultOptions(&gOptions, dpi);
-  InitProfileTemplate(&gProfileTemplate, dpi);
-  gSysProfile = gProfileTemplate;
-  gCurrentProfile = gProfileTemplate;
-  InitStiEvents(gaStiEvent);
-  CopyOptionsToDrawBar(gOptions, &gDrawBarValues);
-}
+void InitProgramRecords() { ResetProgramRecords(ScreenDpi()); }

@@ -62,14 +62,7 @@ class SettingsStore : public ::testing::Test {
   }
 
   // The defaults at 96 dpi, as the fixture step computes them.
-  static void ResetRecords() {
-    InitDefaultOptions(&gOptions, kDefaultScreenDpi);
-    InitProfileTemplate(&gProfileTemplate, kDefaultScreenDpi);
-    gSysProfile = gProfileTemplate;
-    giCurrentProfile = 0;
-    InitStiEvents(gaStiEvent);
-    CopyOptionsToDrawBar(gOptions, &gDrawBarValues);
-  }
+  static void ResetRecords() { ResetProgramRecords(kDefaultScreenDpi); }
 
   std::string Path(const std::string& file) const { return folder_ + "\\" + file + ".kzc"; }
 
