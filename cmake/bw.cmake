@@ -216,3 +216,32 @@ function(bw_test_fixtures test)
     set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED "${F_REQUIRES}")
   endif()
 endfunction()
+
+# bw_add_program_resources(<target> <rc file>)
+# Generates the icons and cursors into the target's build folder and compiles
+# the resource script against them (and against resources/ for the rest).
+# Programs and the tests that need the framework's resources use it.
+function(bw_add_program_resources target rcFile)
+  set(iconDir ${CMAKE_CURRENT_BINARY_DIR}/${target}.icons)
+  set(icons ${iconDir}/brightwarden.ico)
+  foreach(id 50000 50001 50002 50003 50004 50005 50006 50007 50008)
+    list(APPEND icons ${iconDir}/cmd${id}.ico)
+  endforeach()
+  list(APPEND icons ${iconDir}/eyedropper.cur)
+  add_custom_command(OUTPUT ${icons}
+                     COMMAND /usr/bin/python3 ${BW_ROOT}/resources/make_icons.py ${iconDir}
+                     DEPENDS ${BW_ROOT}/resources/make_icons.py
+                     COMMENT "Drawing the program's icons")
+  set(versionHeader ${CMAKE_CURRENT_BINARY_DIR}/${target}.version/bw_version.h)
+  file(WRITE ${versionHeader}.new
+       "#define BW_VERSION_MAJOR ${PROJECT_VERSION_MAJOR}\n"
+       "#define BW_VERSION_MINOR ${PROJECT_VERSION_MINOR}\n"
+       "#define BW_VERSION_PATCH ${PROJECT_VERSION_PATCH}\n"
+       "#define BW_VERSION_TEXT \"${PROJECT_VERSION}\"\n")
+  file(COPY_FILE ${versionHeader}.new ${versionHeader} ONLY_IF_DIFFERENT)
+  target_sources(${target} PRIVATE ${rcFile} ${icons})
+  set_source_files_properties(${rcFile} PROPERTIES OBJECT_DEPENDS
+                              "${icons};${BW_ROOT}/resources/framework.rc;${BW_ROOT}/resources/brightwarden.manifest")
+  target_include_directories(${target} PRIVATE ${iconDir} ${BW_ROOT}/resources
+                             ${CMAKE_CURRENT_BINARY_DIR}/${target}.version)
+endfunction()

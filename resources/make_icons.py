@@ -78,6 +78,35 @@ def write_ico(path, entries):
     Path(path).write_bytes(bytes(out))
 
 
+def write_cur(path, size, hotspot, draw):
+    """One 32-bit cursor image; draw(x, y) -> (r, g, b, a)."""
+    data = encode_image(size, 32, draw)
+    out = bytearray(struct.pack('<HHH', 0, 2, 1))
+    out += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, hotspot[0], hotspot[1],
+                       len(data), 6 + 16)
+    out += data
+    Path(path).write_bytes(bytes(out))
+
+
+def eyedropper(x, y):
+    """A pipette lying from its tip at the bottom left to its bulb at the top right."""
+    # Distance along the tube (u) and across it (v), the tube running from
+    # (1, 30) towards (23, 8).
+    dx, dy = x - 1, 30 - y
+    u = (dx + dy) / 2 ** 0.5
+    v = (dx - dy) / 2 ** 0.5
+    bulb = ((x - 25) ** 2 + (y - 6) ** 2) ** 0.5
+    if bulb <= 4.5:
+        return (30, 30, 30, 255)
+    if bulb <= 6:
+        return (0, 0, 0, 255)
+    if 0 <= u <= 29 and abs(v) <= 1.0 + (u > 3) * 1.0:
+        return (255, 255, 255, 255) if abs(v) <= (u > 3) * 1.0 and u > 1 else (0, 0, 0, 255)
+    if 0 <= u <= 29 and abs(v) <= 2.6 + (u > 3) * 1.0:
+        return (0, 0, 0, 255)
+    return (0, 0, 0, 0)
+
+
 def aperture(color):
     """A round lens in a square frame: the program's mark."""
     def draw(x, y, size):
@@ -127,6 +156,7 @@ def main():
               [(s, b, sized(mark, s)) for s in (16, 32, 48, 64) for b in (8, 32)])
     for resource, (color, shape) in SHAPES.items():
         write_ico(out / f'cmd{resource}.ico', [(32, 32, sized(glyph(color, shape), 32))])
+    write_cur(out / 'eyedropper.cur', 32, (1, 30), eyedropper)
 
 
 if __name__ == '__main__':

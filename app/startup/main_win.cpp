@@ -122,9 +122,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
   }
   gApp.Shutdown();
   if (result != 0) {
-    const char* format = gStringTable.GetText(kStatusInitError, 0);
-    gApp.ShowMessage(nullptr, gStringTable.GetText(kProductNameText, 0), format ? format : "", 273,
-                     0, result);
+    gApp.ShowMessageText(nullptr, gStringTable.GetText(kProductNameText, 0), kStatusInitError, 0,
+                         kBoxError, 0, result);
   }
   return result;
 }

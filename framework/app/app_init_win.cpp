@@ -9,13 +9,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "framework/app/app_look_win.h"
 #include "framework/app/app_win.h"
 #include "framework/app/first_run_win.h"
 #include "framework/app/instance_win.h"
 #include "framework/app/key_names_win.h"
 #include "framework/app/wait_for_data_path_win.h"
 #include "framework/draw/dpi_api_win.h"
+#include "framework/draw/font_cache_win.h"
 #include "framework/draw/monitors_win.h"
 #include "framework/settings/data_files.h"
 #include "framework/settings/data_folder.h"
@@ -82,7 +82,7 @@ void AllowMessagesThroughFilter(UINT first, UINT second) {
 }  // namespace
 
 int CApp::ShowInitError(int status) {
-  ShowMessage(nullptr, m_szProductName, TextOrEmpty(kStatusInitError, 0), 273, 0, status);
+  ShowMessageText(nullptr, m_szProductName, kStatusInitError, 0, kBoxError, 0, status);
   return status;
 }
 
@@ -167,7 +167,7 @@ int CApp::ChooseDataFolders() {
   }
   if (!unknown) unknown = strlen(data) > 259 ? data : strlen(common) > 259 ? common : nullptr;
   if (unknown) {
-    ShowMessage(nullptr, m_szProductName, TextOrEmpty(61448, 0), 273, 0, unknown);
+    ShowMessageText(nullptr, m_szProductName, 61448, 0, kBoxError, 0, unknown);
     return kStatusNoDataFolder;
   }
   strcpy(m_szDataFolder, data);
@@ -189,7 +189,7 @@ int CApp::WaitForDataFolders() {
     int result = waiter.Wait(folders[i], m_bWaitForDataPath ? -1 : 1, 1, tip, menu);
     if (result == 1) return kStatusNoDataFolder;
     if (result != 0 || TestFolderWritable(folders[i]) != 0) {
-      ShowMessage(nullptr, m_szProductName, TextOrEmpty(61448, 0), 273, 0, folders[i]);
+      ShowMessageText(nullptr, m_szProductName, 61448, 0, kBoxError, 0, folders[i]);
       return kStatusNoDataFolder;
     }
   }

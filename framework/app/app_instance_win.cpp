@@ -13,8 +13,7 @@
 #include "framework/draw/monitors_win.h"
 #include "framework/settings/data_files.h"
 #include "framework/settings/data_path.h"
-
-WNDPROC gUIItemWndProc = DefWindowProcA;
+#include "framework/ui/ui_item_win.h"
 
 namespace {
 
@@ -196,12 +195,7 @@ int CApp::CheckOtherInstance(bool allowSeveralInstances) {
 }
 
 int CApp::CreateFrameworkWindows() {
-  WNDCLASSA itemClass = {};
-  itemClass.lpfnWndProc = gUIItemWndProc;
-  itemClass.hInstance = m_hInstance;
-  itemClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  itemClass.lpszClassName = "ORVAppUIItem";
-  RegisterClassA(&itemClass);
+  RegisterUIItemClass(m_hInstance);
   WNDCLASSA phantomClass = {};
   phantomClass.lpfnWndProc = PhantomWndProc;
   phantomClass.hInstance = m_hInstance;

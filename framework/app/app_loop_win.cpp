@@ -3,18 +3,8 @@
 #include <windows.h>
 
 #include "framework/app/app_win.h"
-#include "framework/app/menu_keyboard_win.h"
 
 namespace {
-
-bool IsButtonPress(UINT message) {
-  switch (message) {
-    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
-    case WM_NCLBUTTONDOWN: case WM_NCRBUTTONDOWN: case WM_NCMBUTTONDOWN:
-      return true;
-  }
-  return false;
-}
 
 HWND FindDialogAncestor(HWND window) {
   for (HWND w = window; w; w = GetAncestor(w, GA_PARENT)) {
@@ -113,105 +103,13 @@ bool CApp::HandleSizingFrame(MSG* message) {
   return true;
 }
 
-// Keys while a popup menu is open. True when the message ends here.
-bool CApp::HandlePopupKeys(MSG* message) {
-  CPopupChain* popups = m_pPopups;
-  if (IsButtonPress(message->message)) {
-    bool inside = false;
-    for (int level = 0; level < popups->GetDepth(); ++level)
-      if (GetAncestor(message->hwnd, GA_ROOT) == popups->GetWindow(level)) inside = true;
-    if (!inside) popups->CloseAll();
-    return false;
-  }
-  if (message->message == WM_SYSKEYUP) {
-    if (message->wParam == VK_MENU) LeaveMenuMode();
-    return true;
-  }
-  if (message->message != WM_KEYDOWN) return false;
-  int depth = popups->GetDepth();
-  int level = depth - 1;
-  for (int i = 0; i < depth; ++i) {
-    if (popups->GetHotEntry(i) >= 0) {
-      level = i;
-      break;
-    }
-  }
-  if (level < 0) return true;
-  switch (message->wParam) {
-    case VK_RETURN:
-      if (popups->GetHotEntry(level) >= 0) popups->ClickEntry(level, popups->GetHotEntry(level));
-      break;
-    case VK_MENU:
-      if (level == 0) LeaveMenuMode();
-      break;
-    case VK_ESCAPE:
-      if (level == 0) LeaveMenuMode(); else popups->ClosePopup(level);
-      break;
-    case VK_UP: popups->MoveHot(level, -1); break;
-    case VK_DOWN: popups->MoveHot(level, 1); break;
-    case VK_LEFT:
-      if (level > 0) popups->ClosePopup(level);
-      else if (m_pfnMenuBarKeyboard) m_pfnMenuBarKeyboard(-1);
-      break;
-    case VK_RIGHT:
-      if (!popups->EnterSubPopup(level) && m_pfnMenuBarKeyboard) m_pfnMenuBarKeyboard(1);
-      break;
-  }
-  return true;
-}
-
-void CApp::LeaveMenuMode() {
-  if (m_pfnMenuBarKeyboard) m_pfnMenuBarKeyboard(2);
-  else if (m_pPopups) m_pPopups->CloseAll();
-}
-
-// Accelerators: the first record whose key matches with every modifier it
-// asks for held. True when the key was used (or swallowed).
-bool CApp::HandleAccelerator(MSG* message) {
-  bool shift = GetKeyState(VK_SHIFT) < 0;
-  bool control = GetKeyState(VK_CONTROL) < 0;
-  bool alt = GetKeyState(VK_MENU) < 0;
-  CAppWindow* foreground = FindAppWindow(GetForegroundWindow());
-  for (int i = 0; i < m_aAccelerators.count; ++i) {
-    const AcceleratorRecord& record = m_aAccelerators.data[i];
-    if (record.wKey != message->wParam) continue;
-    if ((record.bShift && !shift) || (record.bControl && !control) || (record.bAlt && !alt))
-      continue;
-    if (record.wWindowId != 0xFFFF) {
-      CAppWindow* target = FindAppWindowById(record.wWindowId);
-      if (!target) return false;
-      if (target != foreground) continue;
-    }
-    int64_t flags = m_commands.GetFlags(record.wCommand);
-    if (flags >= 0 && !(flags & kCommandEnabled)) return true;
-    if (!foreground) return false;
-    SendMessageA(foreground->hwnd, MSG_ITEM_NOTIFY, 0x100000 + record.wCommand,
-                 LPARAM(GetFocus()));
-    return true;
-  }
-  return false;
-}
-
-bool CApp::HandleKeys(MSG* message) {
-  if (message->message == WM_SYSKEYUP && message->wParam == VK_MENU)
-    return m_pfnMenuBarKeyboard && m_pfnMenuBarKeyboard(0) == 0;
-  if (message->message != WM_KEYDOWN) return false;
-  WPARAM key = message->wParam;
-  if (key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU) return false;
-  if (key == VK_TAB) {
-    CAppWindow* active = FindAppWindow(GetActiveWindow());
-    return active && active->MoveFocus(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
-  }
-  return m_bAcceleratorsEnabled && HandleAccelerator(message);
-}
-
 void CApp::DispatchAppMessage(MSG* message) {
   HWND foreground = GetForegroundWindow();
   DWORD processId = 0;
   GetWindowThreadProcessId(foreground, &processId);
   if (foreground && processId == m_dwProcessId) m_hwndForeground = foreground;
 
-  if (m_pPopups && m_pPopups->GetDepth() > 0) {
+  if (m_pOpenPopup) {
     if (HandlePopupKeys(message)) return;
   } else {
     if (HandleSizingFrame(message)) return;

@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "framework/app/app_look_win.h"
+#include "framework/draw/icon_list_win.h"
+#include "framework/ui/menu_item_win.h"
 #include "framework/app/app_win.h"
 #include "framework/app/instance_win.h"
 #include "framework/settings/data_files.h"
@@ -25,6 +26,12 @@ int CApp::SaveState() {
 
 void CApp::DestroyAll() {
   if (!m_bNoSave && m_hwndPhantom) SaveState();
+  CancelMenus(nullptr);
+  if (m_pTrackedMenu) {
+    m_pTrackedMenu->Destroy();
+    delete m_pTrackedMenu;
+    m_pTrackedMenu = nullptr;
+  }
   if (m_hwndTooltip) DestroyWindow(m_hwndTooltip);
   if (m_hwndPhantom) DestroyWindow(m_hwndPhantom);
   m_hwndTooltip = m_hwndPhantom = nullptr;
@@ -41,6 +48,7 @@ void CApp::DestroyAll() {
     delete window;
   }
   PtrArrayRemoveAll(&m_aWindows);
+  PtrArrayRemoveAll(&m_aMenuBar);
 }
 
 // Runs once: from the end of WinMain, or from the destructor when WinMain

@@ -9,11 +9,17 @@
 #include "framework/app/app_state.h"
 #include "framework/app/app_window_win.h"
 #include "framework/app/command_line.h"
-#include "framework/app/command_table.h"
 #include "framework/app/grow_array.h"
-#include "framework/app/menu_keyboard_win.h"
+#include "framework/draw/font_cache_win.h"
 #include "framework/draw/monitor_geometry.h"
+#include "framework/text/format_check.h"
 #include "framework/text/string_table.h"
+#include "framework/ui/accelerators.h"
+#include "framework/ui/command_table.h"
+#include "framework/ui/ui_messages.h"
+
+class CUIItem;
+class CMenu;
 
 // Framework status codes met at start-up.
 enum : int {
@@ -42,8 +48,8 @@ constexpr WPARAM CTRL_ACTIVATE = 33791;
 constexpr WPARAM CTRL_QUIT = 33797;
 constexpr WPARAM CTRL_RESTART = 33798;
 
-// Messages the application object sends to its windows.
-constexpr UINT MSG_ITEM_NOTIFY = 33773;
+// Messages the application object sends to its windows (items and menus
+// send theirs, framework/ui/ui_messages.h).
 constexpr UINT MSG_TRAY_NOTIFY = 33777;
 constexpr UINT MSG_TASKBAR_RECREATED = 33793;  // re-add the tray icon
 constexpr UINT MSG_MODAL_COUNT = 33795;
@@ -57,19 +63,41 @@ constexpr int kTicksPerDailyJob = 24;
 constexpr int kCommandLineChars = 1040;
 constexpr DWORD kInstallRecordBytes = sizeof(InstallRecord);
 
-#pragma pack(push, 1)
-// A keyboard shortcut: the key with the modifiers it needs, for one window
-// (0xFFFF: any) and one command.
-struct AcceleratorRecord {
-  uint16_t wKey;
-  uint8_t bShift;
-  uint8_t bControl;
-  uint8_t bAlt;
-  uint16_t wWindowId;
-  uint16_t wCommand;
+// The modal popup's wait: rounds of 50 ms.
+constexpr UINT_PTR TIMER_POPUP_WAIT = 39321;
+
+// The message-box style word.
+enum : unsigned {
+  kBoxIconError = 1,
+  kBoxIconExclamation = 2,
+  kBoxIconAsterisk = 4,
+  kBoxIconQuestion = 8,
+  kBoxOk = 16,
+  kBoxOkCancel = 32,
+  kBoxYesNo = 64,
+  kBoxYesNoCancel = 128,
+  kBoxBoldHeading = 0x100,
+  kBoxDefaultOk = 512,
+  kBoxDefaultCancel = 1024,
+  kBoxDefaultYes = 2048,
+  kBoxDefaultNo = 4096,
+  kBoxProgramIcon = 0x2000,
+  kBoxError = 273,  // error icon, OK, bold heading
 };
-#pragma pack(pop)
-static_assert(sizeof(AcceleratorRecord) == 9, "packed accelerator");
+
+// ShowHelp results.
+enum : int { kHelpShown = 0, kHelpNotChm = 1, kHelpNoViewer = 2, kHelpMissing = 3,
+             kHelpStartFailed = 4 };
+
+// How the items share the mouse: the item under it, the one that took the
+// last press, and when and where each button was last pressed.
+struct ItemMouseState {
+  HWND hot;
+  HWND pressed;
+  HWND hovered;          // the item whose status text shows
+  DWORD pressTick[3];    // left, right, middle
+  HWND pressWindow[3];
+};
 
 enum RestartKind { kRestartNone = 0, kRestartNormal = 1, kRestartElevated = 2 };
 
@@ -120,22 +148,89 @@ class CApp {
   void Shutdown();
   void DestroyAll();
 
-  // Message boxes: the framework's own dialog (see message_box_win.cpp).
+  // Message boxes, modal dialogs and help (framework/ui). ShowMessage
+  // returns the pressed button (1 OK, 2 Cancel, 6 Yes, 7 No), or -666.
   int ShowMessage(HWND owner, const char* caption, const char* format, unsigned style,
-                  int focusControl, ...);
+                  int focusControl, ...) BW_PRINTF(4, 7);
+  // The same with a format of the text table (the program's own texts).
+  int ShowMessageText(HWND owner, const char* caption, uint16_t textId, int variant,
+                      unsigned style, int focusControl, ...);
+  INT_PTR RunModalDialog(HWND owner, int dialogId, DLGPROC procedure, LPARAM parameter);
+  int ShowHelp(const char* helpFile, const char* topic);
 
-  // Windows, bars and commands (see the registry files).
+  // The command table (framework/ui/commands_win.cpp). Operations on an id
+  // answer 61447 when the id is unknown.
+  int AddCommand(uint16_t id, uint16_t kind, uint32_t flags, uint16_t image, uint16_t text,
+                 void* data, float widthFactor = 0.0f, float heightFactor = 0.0f);
+  int FindCommand(uint16_t id) const { return m_commands.Find(id); }
+  int GetCommand(uint16_t id, CommandRecord* record) const;
+  int SetCommand(uint16_t id, const CommandRecord& record);
+  int64_t GetCommandFlags(uint16_t id) const { return m_commands.GetFlags(id); }
+  int SetCommandFlags(uint16_t id, uint32_t flags);
+  int SetCommandImage(uint16_t id, uint16_t image);
+  int SetCommandText(uint16_t id, uint16_t text, bool relayout);
+  int CheckCommand(uint16_t id, bool on);
+  int EnableCommand(uint16_t id, bool on);
+  void ChangeCommandFlags(CUIItem* item, uint32_t setBits, uint32_t clearBits);
+  void RemoveCommand(uint16_t id) { m_commands.Remove(id); }
+  int RedrawCommandItems(uint16_t id, bool relayout, int value);
+  int RefreshCommand(uint16_t id, int value, bool relayout) {
+    return RedrawCommandItems(id, relayout, value);
+  }
+  CommandRecord* Command(uint16_t id) const { return m_commands.Get(id); }
+
+  // Bits 16, 17, 18 of the key ask for Shift, Control, Alt. Returns 0.
+  int AddAccelerator(uint32_t key, uint16_t windowId, uint16_t commandId);
+
+  // What items report (framework/ui/item_notify_win.cpp).
+  void OnItemButtonDown(CUIItem* item, int buttons);
+  void OnItemClick(CUIItem* item, int buttons);
+  void OnItemDoubleClick(CUIItem* item, int buttons);
+  void OnItemHover(CUIItem* item);
+  void OnItemLeave(CUIItem* item);
+  void OnItemMouseMove(CUIItem* item);
+  void AddItem(CUIItem* item);
+  void RemoveItem(CUIItem* item);
+  int GetItemCount() const { return m_aItems.count; }
+  CUIItem* GetItemAt(int index) const { return static_cast<CUIItem*>(m_aItems.data[index]); }
+
+  // Menus opened from code and the menu bar's keys (framework/ui/menu_tracking_win.cpp).
+  CMenu* TrackMenu(uint16_t menuId, const POINT* point, HWND window);
+  int ShowPopupMenu(uint16_t menuId, const POINT* point);
+  CMenu* CancelMenus(CMenu* popup);
+  int MenuBarKeyboard(int mode);
+  int HotEntryIndex(CMenu* menu) const;
+  int NextMenuEntry(CMenu* menu, int index, int step) const;
+  int NextMenuBarEntry(int index, int step) const;
+  CMenu* GetOpenPopup() const { return m_pOpenPopup; }
+  void SetOpenPopup(CMenu* root, uint16_t windowId);
+  bool IsMenuMode() const { return m_bMenuMode; }
+  void SetMenuMode(bool on) { m_bMenuMode = on; }
+  bool IsModalPopupRunning() const { return m_bModalPopup; }
+  bool m_bPopupShown = false;  // a popup painted since the chain opened
+
+  // Windows and bars (framework/ui/registries_win.cpp).
   int AddWindow(uint16_t id, WNDPROC procedure, uint16_t titleTextId, uint32_t flags);
   CAppWindow* FindAppWindowById(uint16_t id) const;
   CAppWindow* GetWindowAt(int index) const;
   int GetWindowCount() const { return m_aWindows.count; }
-  int AddBar(CDockBar* bar);
+  // Inserts the bar by id and adds the command that shows and hides it
+  // (kind 1, text textId, or the bar id for 0xFFFF). The index, or -1.
+  int AddBar(CDockBar* bar, uint16_t textId);
+  void ShowBar(CDockBar* bar, bool show);
+  CDockBar* FindBar(uint16_t id) const;
+  int GetBarCount() const { return m_aBars.count; }
+  CDockBar* GetBarAt(int index) const;
   CAppWindow* FindAppWindow(HWND window) const;
-  // Bits 16, 17, 18 of the key ask for Shift, Control, Alt. Returns 0.
-  int AddAccelerator(uint32_t key, uint16_t windowId, uint16_t commandId);
+  CAppWindow* FindParentWindow(HWND window) const;
+  CDockBay* FindDockBay(uint16_t bayId) const;
+  CAppWindow* GetForegroundAppWindow() const;
+  void DockBarAt(CDockBar* bar, POINT point, POINT cursor);
+  void SetStatusTextF(uint16_t windowId, int part, const char* format, ...) BW_PRINTF(4, 5);
+  void RepaintFrames();
+  void SetTheme(int scheme);
+  void OnWindowActivated(CAppWindow* window, bool active);
   void SetSizingCursor(int zone);
-  int AddCommand(uint16_t id, uint16_t kind, uint32_t flags, uint16_t image, uint16_t text,
-                 void* data, float widthFactor = 1.0f, float heightFactor = 1.0f);
 
   // The daily due-checks (update check, configuration archive).
   void RunDailyJobs();
@@ -193,8 +288,11 @@ class CApp {
   DWORD m_dwUiThreadId = 0;
   UINT m_uDoubleClickTime = 0;
   CGrowArray<AcceleratorRecord> m_aAccelerators;
-  CPopupChain* m_pPopups = nullptr;              // set by the menu code while a popup is open
-  MenuBarKeyboardFn m_pfnMenuBarKeyboard = nullptr;
+  CFontCache m_fontCache;
+  CPointerArray m_aItems;        // every live CUIItem
+  CPointerArray m_aMenuBar;      // menu-bar entries for keyboard access, built on demand
+  ItemMouseState m_itemMouse = {};
+  int m_iActiveWindowId = -1;    // the framework window activated last
 
  private:
   int InitProductAndFolders(int showCommand);
@@ -212,9 +310,12 @@ class CApp {
   void HandOverCommandLine();
   bool HandleSizingFrame(MSG* message);
   bool HandlePopupKeys(MSG* message);
+  bool HandlePopupKey(WPARAM key);
   bool HandleKeys(MSG* message);
   bool HandleAccelerator(MSG* message);
   void LeaveMenuMode();
+  int OpenMenuBarEntry(int index);
+  bool FindMenuBarEntries();
 
   struct SizingState {
     CAppWindow* window;
@@ -226,6 +327,13 @@ class CApp {
   CCommandLine m_commandLine;
   bool m_bOwnsSetup = false;
   SizingState m_sizing = {};
+  CMenu* m_pOpenPopup = nullptr;   // root of the open popup chain
+  uint16_t m_wPopupWindowId = 0;   // the window the open popup belongs to
+  bool m_bMenuMode = false;
+  bool m_bModalPopup = false;      // ShowPopupMenu is waiting
+  int m_iModalChoice = 0;          // the command it returns
+  CMenu* m_pTrackedMenu = nullptr; // the one menu item TrackMenu and ShowPopupMenu use
+  bool m_bAltUsed = false;         // an Alt shortcut ran: its Alt release is not a menu key
 };
 
 extern CApp gApp;
@@ -245,6 +353,3 @@ struct DailyJobs {
   void (*pfnArchiveConfigurationIfDue)();
 };
 extern DailyJobs gDailyJobs;
-
-// Window procedure of the class "ORVAppUIItem"; the UI items install theirs.
-extern WNDPROC gUIItemWndProc;

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "framework/app/icon_pixels.h"
+#include "framework/draw/icon_pixels.h"
 
 HICON LoadIconBySize(HINSTANCE module, int groupResourceId, int depthIndex, int size) {
   HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(groupResourceId), RT_GROUP_ICON);

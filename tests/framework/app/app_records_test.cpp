@@ -4,7 +4,6 @@
 
 #include "framework/app/app_math.h"
 #include "framework/app/app_state.h"
-#include "framework/app/command_table.h"
 #include "framework/app/restore_names.h"
 
 namespace {
@@ -113,26 +112,6 @@ TEST(Rescale, LayoutComparisonAndMonitorChoice) {
   ASSERT_TRUE(RescaleWindowForLayout(before, after, Rect(100, 100, 300, 200), &scaled));
   EXPECT_EQ(100, scaled.left);
   EXPECT_EQ(300, scaled.right);
-}
-
-TEST(CommandTable, SortedInsertFlagsAndDefaults) {
-  CCommandTable table;
-  EXPECT_GE(table.Add(5, kItemButton, 0, 0xFFFF, 0xFFFF, nullptr, 1, 1), 0);
-  EXPECT_GE(table.Add(1, kItemMenu, 128, 0, 7, nullptr, 1, 1), 0);
-  EXPECT_GE(table.Add(3, kItemSeparator, 4, 0, 0xFFFF, nullptr, 1, 1), 0);
-  ASSERT_EQ(3, table.GetCount());
-  EXPECT_EQ(1, table.GetAt(0)->id);
-  EXPECT_EQ(3, table.GetAt(1)->id);
-  EXPECT_EQ(5, table.GetAt(2)->id);
-  EXPECT_EQ(5, table.GetAt(2)->image);
-  EXPECT_EQ(5, table.GetAt(2)->text);
-  EXPECT_EQ(7, table.GetAt(0)->text);
-  EXPECT_EQ(128 | 0x1001, table.GetFlags(1));
-  EXPECT_EQ(-1, table.GetFlags(2));
-  EXPECT_EQ(2, table.Find(5));
-  table.Remove(3);
-  EXPECT_EQ(-1, table.Find(3));
-  EXPECT_EQ(1, table.Find(5));
 }
 
 TEST(RestoreNames, RefusesNamesThatLeaveTheFolder) {

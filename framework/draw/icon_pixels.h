@@ -1,6 +1,6 @@
 #pragma once
 // Pixel-level halves of the icon helpers: choosing an image of an icon group
-// and the grey blend of a disabled-looking copy.
+// and the grey blend of disabled command images and the grey tray icon.
 #include <cstddef>
 #include <cstdint>
 
@@ -35,9 +35,10 @@ int IconEntryDepth(const IconGroupEntry& entry);
 // -1 when the index is negative or no depth has images (the system chooses).
 int PickIconGroupEntry(const IconGroupEntry* entries, int count, int depthIndex, int size);
 
-// Turns the visible pixels (mask blue byte not 255) of 32-bit BGRA colour
-// bits into a blend of two COLORREFs by their brightness: with the offset
-// 128 - mean blue of the visible pixels (0 when none is visible),
+// Turns the visible pixels (mask blue byte not 255 and, when the icon has an
+// alpha channel, alpha not 0) of 32-bit BGRA colour bits into a blend of two
+// COLORREFs by their brightness: with the offset 128 - mean blue of the
+// visible pixels (0 when none is visible),
 // x = clamp((r + g + b + offset) / 765, 0, 1), each channel becomes
 // light * x + shadow * (1 - x). Alpha and hidden pixels stay.
 void GrayBlendPixels(uint32_t* colors, const uint32_t* mask, size_t count, uint32_t light,

@@ -1,4 +1,4 @@
-#include "framework/app/icon_pixels.h"
+#include "framework/draw/icon_pixels.h"
 
 #include <gtest/gtest.h>
 

@@ -11,40 +11,6 @@
 
 namespace {
 
-// The open popup chain as the menu code would present it: it records what
-// the loop asked of it.
-class CRecordingPopups : public CPopupChain {
- public:
-  int depth = 2;
-  int hot[2] = {-1, 3};
-  HWND windows[2] = {nullptr, nullptr};
-  bool subPopup = false;
-  std::vector<std::string> calls;
-
-  int GetDepth() const override { return depth; }
-  HWND GetWindow(int level) const override { return windows[level]; }
-  int GetHotEntry(int level) const override { return hot[level]; }
-  void ClickEntry(int level, int entry) override { Note("click", level, entry); }
-  void MoveHot(int level, int step) override { Note("move", level, step); }
-  void ClosePopup(int level) override { Note("close", level, 0); }
-  bool EnterSubPopup(int level) override {
-    Note("enter", level, 0);
-    return subPopup;
-  }
-  void CloseAll() override { Note("closeall", 0, 0); }
-
- private:
-  void Note(const char* what, int a, int b) {
-    calls.push_back(std::string(what) + " " + std::to_string(a) + " " + std::to_string(b));
-  }
-};
-
-std::vector<int> gBarModes;
-int RecordBarMode(int mode) {
-  gBarModes.push_back(mode);
-  return 0;
-}
-
 int gKeysDelivered = 0;
 LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_KEYDOWN || message == WM_SYSKEYUP) ++gKeysDelivered;
@@ -68,11 +34,8 @@ class Dispatch : public ::testing::Test {
     ASSERT_GE(index, 0);
     window_ = gApp.GetWindowAt(index)->hwnd;
     gKeysDelivered = 0;
-    gBarModes.clear();
   }
   void TearDown() override {
-    gApp.m_pPopups = nullptr;
-    gApp.m_pfnMenuBarKeyboard = nullptr;
     gApp.m_aAccelerators.RemoveAll();
     gApp.m_commands.Clear();
     gApp.DestroyAll();
@@ -83,53 +46,6 @@ class Dispatch : public ::testing::Test {
   }
   HWND window_ = nullptr;
 };
-
-TEST_F(Dispatch, PopupKeysWorkOnTheHighlightedPopupAndAreSwallowed) {
-  CRecordingPopups popups;
-  gApp.m_pPopups = &popups;
-  gApp.m_pfnMenuBarKeyboard = RecordBarMode;
-  Send(WM_KEYDOWN, VK_DOWN);
-  Send(WM_KEYDOWN, VK_RETURN);
-  Send(WM_KEYDOWN, VK_ESCAPE);   // on the sub-popup: closes just that one
-  Send(WM_KEYDOWN, VK_LEFT);     // back to the parent
-  Send(WM_KEYDOWN, 'A');         // swallowed
-  EXPECT_EQ((std::vector<std::string>{"move 1 1", "click 1 3", "close 1 0", "close 1 0"}),
-            popups.calls);
-  popups.hot[0] = 2;             // now the top popup is the one with a highlight
-  popups.calls.clear();
-  Send(WM_KEYDOWN, VK_UP);
-  Send(WM_KEYDOWN, VK_RIGHT);    // no sub-popup: next menu-bar entry
-  Send(WM_KEYDOWN, VK_LEFT);     // top popup: previous menu-bar entry
-  Send(WM_KEYDOWN, VK_ESCAPE);   // top popup: leaves menu mode
-  Send(WM_SYSKEYUP, VK_MENU);
-  EXPECT_EQ((std::vector<std::string>{"move 0 -1", "enter 0 0"}), popups.calls);
-  EXPECT_EQ((std::vector<int>{1, -1, 2, 2}), gBarModes);
-  EXPECT_EQ(0, gKeysDelivered);
-}
-
-TEST_F(Dispatch, ClickOutsideThePopupsClosesThem) {
-  CRecordingPopups popups;
-  popups.windows[0] = popups.windows[1] = nullptr;
-  gApp.m_pPopups = &popups;
-  MSG click = Key(window_, WM_LBUTTONDOWN, 0);
-  gApp.DispatchAppMessage(&click);
-  EXPECT_EQ((std::vector<std::string>{"closeall 0 0"}), popups.calls);
-  popups.calls.clear();
-  popups.windows[1] = window_;
-  gApp.DispatchAppMessage(&click);
-  EXPECT_TRUE(popups.calls.empty());
-}
-
-TEST_F(Dispatch, AltReleaseEntersMenuModeWithoutPopups) {
-  gApp.m_pfnMenuBarKeyboard = RecordBarMode;
-  Send(WM_SYSKEYUP, VK_MENU);
-  EXPECT_EQ((std::vector<int>{0}), gBarModes);
-  EXPECT_EQ(0, gKeysDelivered);
-  gApp.m_pfnMenuBarKeyboard = nullptr;
-  Send(WM_SYSKEYUP, VK_MENU);
-  Send(WM_KEYDOWN, 'B');
-  EXPECT_EQ(2, gKeysDelivered);
-}
 
 int gDialogCommand = 0;
 INT_PTR CALLBACK RecordingDialogProc(HWND, UINT message, WPARAM wParam, LPARAM) {
@@ -209,7 +125,7 @@ TEST_F(Dispatch, AcceleratorsReachTheForegroundWindowUnlessDisabled) {
   gNotified = 0;
   gApp.m_commands.Clear();
   gApp.AddCommand(500, kItemButton, 0, 0, 0xFFFF, nullptr);
-  CommandRecord* record = const_cast<CommandRecord*>(gApp.m_commands.GetAt(0));
+  CommandRecord* record = gApp.m_commands.GetAt(0);
   record->flags &= ~kCommandEnabled;
   key.wParam = VK_F5;
   gApp.DispatchAppMessage(&key);

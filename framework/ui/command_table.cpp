@@ -1,4 +1,4 @@
-#include "framework/app/command_table.h"
+#include "framework/ui/command_table.h"
 
 int CCommandTable::Add(uint16_t id, uint16_t kind, uint32_t flags, uint16_t image, uint16_t text,
                        void* data, float widthFactor, float heightFactor) {
@@ -26,7 +26,7 @@ int64_t CCommandTable::GetFlags(uint16_t id) const {
   return index < 0 ? -1 : int64_t(m_aRecords.data[index].flags);
 }
 
-const CommandRecord* CCommandTable::GetAt(int index) const {
+CommandRecord* CCommandTable::GetAt(int index) const {
   if (index < 0 || index >= m_aRecords.count) return nullptr;
   return &m_aRecords.data[index];
 }

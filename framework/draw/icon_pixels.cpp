@@ -1,4 +1,4 @@
-#include "framework/app/icon_pixels.h"
+#include "framework/draw/icon_pixels.h"
 
 #include <cstdlib>
 
@@ -54,18 +54,35 @@ uint32_t BlendChannel(uint32_t light, uint32_t shadow, int shift, double x) {
 
 }  // namespace
 
+namespace {
+
+// A pixel shows when its mask bit is black and, in an icon that carries an
+// alpha channel, its alpha is not 0. Icons without alpha read as alpha 0
+// everywhere, so alpha only counts when some pixel has it.
+bool HasAlpha(const uint32_t* colors, size_t count) {
+  for (size_t i = 0; i < count; ++i)
+    if (colors[i] >> 24) return true;
+  return false;
+}
+
+}  // namespace
+
 void GrayBlendPixels(uint32_t* colors, const uint32_t* mask, size_t count, uint32_t light,
                      uint32_t shadow) {
+  bool alpha = HasAlpha(colors, count);
+  auto visible = [&](size_t i) {
+    return (mask[i] & 0xFF) != 0xFF && (!alpha || (colors[i] >> 24) != 0);
+  };
   double sum = 0;
-  size_t visible = 0;
+  size_t shown = 0;
   for (size_t i = 0; i < count; ++i) {
-    if ((mask[i] & 0xFF) == 0xFF) continue;
+    if (!visible(i)) continue;
     sum += colors[i] & 0xFF;
-    ++visible;
+    ++shown;
   }
-  double offset = visible ? 128.0 - sum / static_cast<double>(visible) : 0.0;
+  double offset = shown ? 128.0 - sum / static_cast<double>(shown) : 0.0;
   for (size_t i = 0; i < count; ++i) {
-    if ((mask[i] & 0xFF) == 0xFF) continue;
+    if (!visible(i)) continue;
     uint32_t pixel = colors[i];
     double brightness = static_cast<double>(pixel & 0xFF) + ((pixel >> 8) & 0xFF) +
                         ((pixel >> 16) & 0xFF) + offset;
