@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/app/app_win.h"
+#include "framework/draw/memory_dc_win.h"
 
 namespace {
 
@@ -53,6 +54,15 @@ bool AllListsEmpty() {
 }  // namespace
 
 CFontCache& FontCache() { return gApp.m_fontCache; }
+
+int CountDrawKitObjects() {
+  const CFontCache& cache = FontCache();
+  int count = 2 * OpenSurfaceCount();
+  for (const CGrowArray<FontEntry>& list : cache.fonts) count += list.count;
+  for (int i = 0; i < cache.icons.count; ++i)
+    count += (cache.icons.data[i].normal ? 1 : 0) + (cache.icons.data[i].disabled ? 1 : 0);
+  return count;
+}
 
 void CFontCache::Free() {
   for (CGrowArray<FontEntry>& list : fonts) {

@@ -50,6 +50,8 @@ void CMemoryDC::Flush() {
   bitmap = nullptr;
 }
 
+int OpenSurfaceCount() { return gOpenCount; }
+
 HWND WindowOfDC(HDC dc) {
   HWND window = WindowFromDC(dc);
   if (window) return window;

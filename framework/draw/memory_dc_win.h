@@ -30,6 +30,9 @@ class CMemoryDC {
   HGDIOBJ replaced_;
 };
 
+// Surfaces open right now (each holds a context and a bitmap).
+int OpenSurfaceCount();
+
 // The window a context paints: its own window, or for an open surface's
 // context the window of the surface's target. Null when unknown.
 HWND WindowOfDC(HDC dc);

@@ -1,0 +1,92 @@
+#pragma once
+// What the user-interface tests share: the framework set up without a start
+// of the program, a test frame that records what items tell it, and real
+// input through SendInput, pumped through the application's message loop.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "framework/app/app_win.h"
+
+// Text ids of the test table (label, shortcut, status text variants).
+enum : uint16_t {
+  kTestText = 100,          // "Alpha" / "Ctrl+A" / "Alpha does a"
+  kTestTextLong = 101,      // a long label
+  kTestTextShort = 102,     // "B"
+};
+
+// Sets up what items, menus and boxes need; once per process.
+void SetUpFramework();
+
+// A framework window (id 1 unless given) that records its notices.
+class CTestFrame {
+ public:
+  explicit CTestFrame(int x = 100, int y = 100, int width = 400, int height = 300, uint16_t id = 1);
+  ~CTestFrame();
+  CTestFrame(const CTestFrame&) = delete;
+  CTestFrame& operator=(const CTestFrame&) = delete;
+
+  HWND hwnd = nullptr;
+  CAppWindow* window = nullptr;
+};
+
+struct Notice {
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+// What the frames received since the last Clear: MSG_ITEM_NOTIFY,
+// MSG_ITEM_DBLCLK, MSG_ITEM_DRAG_OUT and WM_CHAR.
+std::vector<Notice>& Notices();
+int CountNotices(UINT message);
+// The colour frames paint behind transparent item parts.
+extern COLORREF gFrameBackground;
+// The text frames answer for dynamic texts (text id 0xFFFE).
+extern const char* gDynamicText;
+// Called when a frame receives WM_APP (wParam passed on): lets another
+// thread make the user interface thread act while a modal loop runs.
+extern void (*gFrameAppMessage)(WPARAM wParam);
+
+// Runs the message loop (DispatchAppMessage) for about `ms` milliseconds.
+void Pump(int ms = 30);
+// Runs it until the condition holds or `ms` pass; the condition's last value.
+template <class Condition>
+bool PumpUntil(Condition condition, int ms = 2000) {
+  DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > DWORD(ms)) return false;
+    Pump(10);
+  }
+  return true;
+}
+
+// Real input.
+void MoveMouse(int x, int y);
+void MouseButton(int button, bool down);  // 0 left, 1 right, 2 middle
+void ClickAt(int x, int y);
+void KeyDown(WORD key);
+void KeyUp(WORD key);
+// Taps the key with the modifiers held (VK_CONTROL, VK_SHIFT, VK_MENU).
+void Tap(WORD key, std::vector<WORD> modifiers = {});
+
+// The screen's pixel as a COLORREF, read through GetDIBits of a screen copy.
+COLORREF ScreenPixel(int x, int y);
+// Screen pixels of a rectangle, rows top-down, 0x00RRGGBB.
+std::vector<uint32_t> ScreenPixels(const RECT& rect);
+RECT ScreenRectOf(HWND window);
+// A screenshot of the display by ImageMagick's import (a Unix program the
+// test starts), as a file below the test's output folder; the Unix path of
+// the PNG, or empty when it did not arrive.
+std::string TakeScreenshot(const std::string& name);
+
+// Adds a command (kind, flags, text id) and makes its item in `parent`
+// positioned at x, y (its laid-out size).
+CUIItem* MakeItem(uint16_t id, uint16_t kind, uint32_t flags, uint16_t text, HWND parent,
+                  int x, int y, void* data = nullptr, uint16_t image = 0xFFFF);
+void DestroyItem(CUIItem* item);
+
+// A dialog template in memory: an edit field (id 100) and a default button
+// (id 1), modeless unless shown with DialogBoxIndirect.
+std::vector<WORD> EditDialogTemplate();
