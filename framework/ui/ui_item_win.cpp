@@ -106,6 +106,8 @@ void OnButtonUp(CUIItem* item, UINT message, LPARAM lParam) {
   mouse.pressed = nullptr;
   if (!IsCommandEnabled(item)) return;
   bool click = lParam == -1 || (held && WindowFromPoint(ScreenPointOf(window, lParam)) == window);
+  // Released elsewhere: no move over the item will tell it the mouse left.
+  if (!click && lParam != -1 && !IsCursorOverWindow(window)) PostMessageA(window, WM_MOUSELEAVE, 0, 0);
   if (click) gApp.OnItemClick(item, (1 << ButtonIndex(message)) | HeldButtons());
 }
 
