@@ -14,136 +14,7 @@
 
 namespace {
 
-struct BoxSeen {
-  bool found = false;
-  std::string heading;
-  bool hasText = false;
-  std::string text;
-  std::vector<int> buttons;  // visible, in id order
-  int defaultId = 0;
-  bool closeBox = false;
-  RECT icon = {}, headingRect = {}, textRect = {}, window = {};
-  int headingWeight = 0;
-  int defaultButtonWeight = 0;
-  int textFits = 0;          // the text's wrapped height minus the control's height
-  bool openAfterEscape = false;
-};
-
-struct BoxFind {
-  HWND owner;  // the box must be owned by this window (null: any)
-  HWND found;
-};
-
-BOOL CALLBACK FindBoxProc(HWND window, LPARAM lParam) {
-  BoxFind* find = reinterpret_cast<BoxFind*>(lParam);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  char name[16] = {};
-  GetClassNameA(window, name, sizeof(name));
-  if (process != GetCurrentProcessId() || !IsWindowVisible(window) || strcmp(name, "#32770"))
-    return TRUE;
-  if (find->owner && GetWindow(window, GW_OWNER) != find->owner) return TRUE;
-  if (!GetDlgItem(window, 50108)) return TRUE;
-  find->found = window;
-  return FALSE;
-}
-
-HWND FindBox(HWND owner) {
-  BoxFind find = {owner, nullptr};
-  EnumWindows(FindBoxProc, LPARAM(&find));
-  return find.found;
-}
-
-HWND WaitForBox(HWND owner) {
-  for (int i = 0; i < 300; ++i) {
-    if (HWND box = FindBox(owner)) return box;
-    Sleep(10);
-  }
-  return nullptr;
-}
-
-std::string ItemText(HWND box, int id) {
-  char text[4096] = {};
-  GetDlgItemTextA(box, id, text, sizeof(text));
-  return text;
-}
-
-RECT ClientRectOf(HWND box, int id) {
-  RECT rect = {};
-  GetWindowRect(GetDlgItem(box, id), &rect);
-  MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
-int FontWeight(HWND control) {
-  LOGFONTA font = {};
-  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof(font), &font);
-  return font.lfWeight;
-}
-
-void Read(HWND box, BoxSeen* seen) {
-  seen->found = true;
-  seen->heading = ItemText(box, 50108);
-  HWND text = GetDlgItem(box, 50109);
-  seen->hasText = text != nullptr;
-  if (text) seen->text = ItemText(box, 50109);
-  for (int id : {1, 2, 6, 7})
-    if (IsWindowVisible(GetDlgItem(box, id))) seen->buttons.push_back(id);
-  seen->defaultId = LOWORD(SendMessageA(box, DM_GETDEFID, 0, 0));
-  seen->closeBox = GetWindowLongPtrA(box, GWL_STYLE) & WS_SYSMENU;
-  seen->icon = ClientRectOf(box, 50106);
-  seen->headingRect = ClientRectOf(box, 50108);
-  GetWindowRect(box, &seen->window);
-  seen->headingWeight = FontWeight(GetDlgItem(box, 50108));
-  seen->defaultButtonWeight = FontWeight(GetDlgItem(box, seen->defaultId));
-  if (text) {
-    seen->textRect = ClientRectOf(box, 50109);
-    HDC dc = GetDC(text);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(text, WM_GETFONT, 0, 0)));
-    RECT need = {0, 0, seen->textRect.right - seen->textRect.left, 0};
-    DrawTextA(dc, seen->text.c_str(), -1, &need,
-              DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
-    SelectObject(dc, old);
-    ReleaseDC(text, dc);
-    seen->textFits = (need.bottom - need.top) - (seen->textRect.bottom - seen->textRect.top);
-  }
-}
-
-void PressKey(WORD key) {
-  INPUT input[2] = {};
-  input[0].type = input[1].type = INPUT_KEYBOARD;
-  input[0].ki.wVk = input[1].ki.wVk = key;
-  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, input, sizeof(INPUT));
-}
-
-// Waits for the box, reads it, then presses Escape (noting whether the box
-// stayed) and Return.
-struct Driver {
-  BoxSeen seen;
-  bool escapeFirst = false;
-  HWND owner = nullptr;
-  std::string screenshot;  // taken while the box shows, when named
-};
-
-DWORD WINAPI DriveBox(LPVOID parameter) {
-  Driver* driver = static_cast<Driver*>(parameter);
-  HWND box = WaitForBox(driver->owner);
-  if (!box) return 0;
-  Sleep(50);
-  Read(box, &driver->seen);
-  if (!driver->screenshot.empty()) TakeScreenshot(driver->screenshot);
-  if (driver->escapeFirst) {
-    PressKey(VK_ESCAPE);
-    Sleep(250);
-    driver->seen.openAfterEscape = IsWindow(box) && IsWindowVisible(box);
-    if (!driver->seen.openAfterEscape) return 0;
-  }
-  PressKey(VK_RETURN);
-  return 0;
-}
-
-int ShowDriven(Driver* driver, unsigned style, const char* text) {
+int ShowDriven(BoxDriver* driver, unsigned style, const char* text) {
   HANDLE thread = CreateThread(nullptr, 0, DriveBox, driver, 0, nullptr);
   int result = gApp.ShowMessage(nullptr, "Box test", "%s", style, 0, text);
   WaitForSingleObject(thread, 5000);
@@ -151,13 +22,13 @@ int ShowDriven(Driver* driver, unsigned style, const char* text) {
   return result;
 }
 
-class MessageBox : public testing::Test {
+class MessageBoxes : public testing::Test {
  protected:
   CModalWatchdogPause boxesAreExpected_;
   CTestFrame frame_;
 };
 
-TEST_F(MessageBox, ButtonSetsAnswerReturnAndEscape) {
+TEST_F(MessageBoxes, ButtonSetsAnswerReturnAndEscape) {
   const struct {
     unsigned style;
     bool escape;
@@ -175,7 +46,7 @@ TEST_F(MessageBox, ButtonSetsAnswerReturnAndEscape) {
       {128, true, 2, {2, 6, 7}, 6, false},
   };
   for (const auto& c : cases) {
-    Driver driver;
+    BoxDriver driver;
     driver.escapeFirst = c.escape;
     EXPECT_EQ(c.result, ShowDriven(&driver, c.style, "Question")) << "style " << c.style;
     ASSERT_TRUE(driver.seen.found);
@@ -196,8 +67,8 @@ std::string Lines(int first, int last) {
   return text;
 }
 
-TEST_F(MessageBox, OneLineIsAHeadingCentredOnTheIcon) {
-  Driver driver;
+TEST_F(MessageBoxes, OneLineIsAHeadingCentredOnTheIcon) {
+  BoxDriver driver;
   driver.screenshot = "box_one_line.png";
   ShowDriven(&driver, 273, "Something went wrong.");
   ASSERT_TRUE(driver.seen.found);
@@ -209,8 +80,8 @@ TEST_F(MessageBox, OneLineIsAHeadingCentredOnTheIcon) {
   EXPECT_NEAR((icon.top + icon.bottom) / 2.0, (heading.top + heading.bottom) / 2.0, 1.0);
 }
 
-TEST_F(MessageBox, TwentyLinesPutTheRestIntoTheText) {
-  Driver driver;
+TEST_F(MessageBoxes, TwentyLinesPutTheRestIntoTheText) {
+  BoxDriver driver;
   driver.screenshot = "box_twenty_lines.png";
   std::string text = Lines(1, 20);
   ShowDriven(&driver, 16 | 0x100, text.c_str());
@@ -221,10 +92,10 @@ TEST_F(MessageBox, TwentyLinesPutTheRestIntoTheText) {
   EXPECT_LE(driver.seen.textFits, 0) << "the text control cuts lines off";
 }
 
-TEST_F(MessageBox, ALongPathWithoutBlanksFitsTheBox) {
+TEST_F(MessageBoxes, ALongPathWithoutBlanksFitsTheBox) {
   std::string path = "C:\\Data";
   while (path.size() < 200) path += "\\folder" + std::to_string(path.size());
-  Driver driver;
+  BoxDriver driver;
   driver.screenshot = "box_long_path.png";
   HANDLE thread = CreateThread(nullptr, 0, DriveBox, &driver, 0, nullptr);
   // The start-up's box for an unreachable data folder.
@@ -247,13 +118,13 @@ TEST_F(MessageBox, ALongPathWithoutBlanksFitsTheBox) {
 
 // A box opened from within a box, then a DPI change of the outer one: the
 // outer box keeps its own default button and bold heading.
-Driver gInner;
+BoxDriver gInner;
 void OpenInnerBox(WPARAM) {
   gApp.ShowMessage(nullptr, "Inner", "%s", 32 | 512, 0, "Inner box");
 }
 
 DWORD WINAPI DriveNested(LPVOID parameter) {
-  Driver* outer = static_cast<Driver*>(parameter);
+  BoxDriver* outer = static_cast<BoxDriver*>(parameter);
   HWND box = WaitForBox(nullptr);
   if (!box) return 0;
   PostMessageA(FindWindowA("ORVWindow", nullptr), WM_APP, 0, 0);
@@ -263,14 +134,14 @@ DWORD WINAPI DriveNested(LPVOID parameter) {
   RECT rect;
   GetWindowRect(box, &rect);
   SendMessageA(box, WM_DPICHANGED, MAKEWPARAM(144, 144), LPARAM(&rect));
-  Read(box, &outer->seen);
+  ReadBox(box, &outer->seen);
   PressKey(VK_RETURN);
   return 0;
 }
 
-TEST_F(MessageBox, ANestedBoxAndADpiChangeKeepTheOuterBoxAsItWas) {
+TEST_F(MessageBoxes, ANestedBoxAndADpiChangeKeepTheOuterBoxAsItWas) {
   gFrameAppMessage = OpenInnerBox;
-  Driver outer;
+  BoxDriver outer;
   HANDLE thread = CreateThread(nullptr, 0, DriveNested, &outer, 0, nullptr);
   int result = gApp.ShowMessage(frame_.hwnd, "Outer", "%s", 64 | 4096 | 0x100, 0,
                                 "Heading\nAnd its text");

@@ -6,6 +6,8 @@
 #include "framework/ui/ui_item_win.h"
 #include "tests/support/test_paths.h"
 
+#include <cstring>
+
 COLORREF gFrameBackground = RGB(255, 0, 0);
 const char* gDynamicText = nullptr;
 void (*gFrameAppMessage)(WPARAM wParam) = nullptr;
@@ -67,6 +69,44 @@ void SendKey(WORD key, bool down) {
   input.ki.wScan = WORD(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
   input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
   SendInput(1, &input, sizeof(input));
+}
+
+struct BoxFind {
+  HWND owner;  // the box must be owned by this window (null: any)
+  HWND found;
+};
+
+BOOL CALLBACK FindBoxProc(HWND window, LPARAM lParam) {
+  BoxFind* find = reinterpret_cast<BoxFind*>(lParam);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof(name));
+  if (process != GetCurrentProcessId() || !IsWindowVisible(window) || strcmp(name, "#32770"))
+    return TRUE;
+  if (find->owner && GetWindow(window, GW_OWNER) != find->owner) return TRUE;
+  if (!GetDlgItem(window, 50108)) return TRUE;
+  find->found = window;
+  return FALSE;
+}
+
+std::string ItemText(HWND box, int id) {
+  char text[4096] = {};
+  GetDlgItemTextA(box, id, text, sizeof(text));
+  return text;
+}
+
+RECT ClientRectOf(HWND box, int id) {
+  RECT rect = {};
+  GetWindowRect(GetDlgItem(box, id), &rect);
+  MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+int FontWeight(HWND control) {
+  LOGFONTA font = {};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof(font), &font);
+  return font.lfWeight;
 }
 
 }  // namespace
@@ -286,3 +326,72 @@ std::vector<WORD> EditDialogTemplate() {
   control(BS_DEFPUSHBUTTON, {5, 25, 40, 14}, IDOK, 0x0080);
   return t;
 }
+
+HWND FindBox(HWND owner) {
+  BoxFind find = {owner, nullptr};
+  EnumWindows(FindBoxProc, LPARAM(&find));
+  return find.found;
+}
+
+HWND WaitForBox(HWND owner) {
+  for (int i = 0; i < 300; ++i) {
+    if (HWND box = FindBox(owner)) return box;
+    Sleep(10);
+  }
+  return nullptr;
+}
+
+void ReadBox(HWND box, BoxSeen* seen) {
+  seen->found = true;
+  seen->heading = ItemText(box, 50108);
+  HWND text = GetDlgItem(box, 50109);
+  seen->hasText = text != nullptr;
+  if (text) seen->text = ItemText(box, 50109);
+  for (int id : {1, 2, 6, 7})
+    if (IsWindowVisible(GetDlgItem(box, id))) seen->buttons.push_back(id);
+  seen->defaultId = LOWORD(SendMessageA(box, DM_GETDEFID, 0, 0));
+  seen->closeBox = GetWindowLongPtrA(box, GWL_STYLE) & WS_SYSMENU;
+  seen->icon = ClientRectOf(box, 50106);
+  seen->headingRect = ClientRectOf(box, 50108);
+  GetWindowRect(box, &seen->window);
+  seen->headingWeight = FontWeight(GetDlgItem(box, 50108));
+  seen->defaultButtonWeight = FontWeight(GetDlgItem(box, seen->defaultId));
+  if (text) {
+    seen->textRect = ClientRectOf(box, 50109);
+    HDC dc = GetDC(text);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(text, WM_GETFONT, 0, 0)));
+    RECT need = {0, 0, seen->textRect.right - seen->textRect.left, 0};
+    DrawTextA(dc, seen->text.c_str(), -1, &need,
+              DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(text, dc);
+    seen->textFits = (need.bottom - need.top) - (seen->textRect.bottom - seen->textRect.top);
+  }
+}
+
+void PressKey(WORD key) {
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_KEYBOARD;
+  input[0].ki.wVk = input[1].ki.wVk = key;
+  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, input, sizeof(INPUT));
+}
+
+DWORD WINAPI DriveBox(LPVOID parameter) {
+  BoxDriver* driver = static_cast<BoxDriver*>(parameter);
+  HWND box = WaitForBox(driver->owner);
+  if (!box) return 0;
+  Sleep(50);
+  ReadBox(box, &driver->seen);
+  if (!driver->screenshot.empty()) TakeScreenshot(driver->screenshot);
+  if (driver->escapeFirst) {
+    PressKey(VK_ESCAPE);
+    Sleep(250);
+    driver->seen.openAfterEscape = IsWindow(box) && IsWindowVisible(box);
+    if (!driver->seen.openAfterEscape) return 0;
+  }
+  if (driver->byKeys) PressKey(VK_RETURN);
+  else PostMessageA(box, WM_COMMAND, IDOK, 0);
+  return 0;
+}
+

@@ -87,6 +87,38 @@ CUIItem* MakeItem(uint16_t id, uint16_t kind, uint32_t flags, uint16_t text, HWN
                   int x, int y, void* data = nullptr, uint16_t image = 0xFFFF);
 void DestroyItem(CUIItem* item);
 
+// What a user sees of a framework message box (dialog 50100).
+struct BoxSeen {
+  bool found = false;
+  std::string heading;
+  bool hasText = false;
+  std::string text;
+  std::vector<int> buttons;  // visible, in id order
+  int defaultId = 0;
+  bool closeBox = false;
+  RECT icon = {}, headingRect = {}, textRect = {}, window = {};
+  int headingWeight = 0;
+  int defaultButtonWeight = 0;
+  int textFits = 0;          // the text's wrapped height minus the control's height
+  bool openAfterEscape = false;
+};
+
+// Answers the next message box from another thread: waits for it, reads
+// it, optionally takes a screenshot, presses Escape when asked (noting
+// whether the box stayed) and then Return.
+struct BoxDriver {
+  BoxSeen seen;
+  bool escapeFirst = false;
+  HWND owner = nullptr;      // the box must be owned by this window (null: any)
+  std::string screenshot;    // taken while the box shows, when named
+  bool byKeys = true;        // else OK is clicked by a message (the box may lack the focus)
+};
+HWND FindBox(HWND owner);
+HWND WaitForBox(HWND owner);
+void ReadBox(HWND box, BoxSeen* seen);
+void PressKey(WORD key);  // from any thread
+DWORD WINAPI DriveBox(LPVOID driver);
+
 // A dialog template in memory: an edit field (id 100) and a default button
 // (id 1), modeless unless shown with DialogBoxIndirect.
 std::vector<WORD> EditDialogTemplate();

@@ -1,0 +1,94 @@
+// The common save dialog answered by a user typing a name.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "framework/ui/dialog_helpers_win.h"
+#include "framework/ui/file_filter.h"
+#include "tests/framework/ui/ui_harness_win.h"
+#include "tests/support/modal_watchdog.h"
+#include "tests/support/test_paths.h"
+
+namespace {
+
+const int kFileNameField = 1148;
+
+struct Typist {
+  int dialogsSeen = 0;
+  std::string firstField;
+  volatile bool done = false;  // the dialog function returned
+};
+
+BOOL CALLBACK FindFileDialog(HWND window, LPARAM lParam) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof(name));
+  if (process == GetCurrentProcessId() && IsWindowVisible(window) && !strcmp(name, "#32770") &&
+      GetDlgItem(window, kFileNameField)) {
+    *reinterpret_cast<HWND*>(lParam) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Types "name" into every file dialog that shows up, then OK.
+DWORD WINAPI TypeName(LPVOID parameter) {
+  Typist* typist = static_cast<Typist*>(parameter);
+  HWND last = nullptr;
+  for (int i = 0; i < 600 && !typist->done; ++i) {
+    HWND dialog = nullptr;
+    EnumWindows(FindFileDialog, LPARAM(&dialog));
+    if (!dialog || dialog == last) {
+      Sleep(10);
+      continue;
+    }
+    Sleep(100);
+    char field[MAX_PATH] = {};
+    GetDlgItemTextA(dialog, kFileNameField, field, sizeof(field));
+    if (typist->dialogsSeen == 0) typist->firstField = field;
+    ++typist->dialogsSeen;
+    SetDlgItemTextA(dialog, kFileNameField, "name");
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    last = dialog;
+    for (int j = 0; j < 300 && IsWindow(dialog); ++j) Sleep(10);
+  }
+  return 0;
+}
+
+const char kFilters[] = "Bitmap (*.bmp)\0*.bmp\0Profile (*.bwp)\0*.BWP\0All files\0*.*\0";
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = char(tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+TEST(SaveDialog, ATypedNameComesBackWithItsFolderAndFilter) {
+  SetUpFramework();
+  CModalWatchdogPause dialogsAreExpected;
+  std::string folder = TestOutputPath("saves");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  char folderBuffer[MAX_PATH];
+  snprintf(folderBuffer, sizeof(folderBuffer), "%s", folder.c_str());
+  Typist typist;
+  HANDLE thread = CreateThread(nullptr, 0, TypeName, &typist, 0, nullptr);
+  int chosen = -1;
+  const char* path = GetFileNameDialog(true, kFilters, 1, &chosen, folderBuffer, "start.bwp");
+  typist.done = true;
+  WaitForSingleObject(thread, 10000);
+  CloseHandle(thread);
+  ASSERT_TRUE(path);
+  EXPECT_EQ(1, typist.dialogsSeen);
+  EXPECT_EQ("start.bwp", typist.firstField);
+  // Wine appends the filter's extension in lower case; Windows as given.
+  EXPECT_EQ(Lower(folder + "\\name.bwp"), Lower(path));
+  EXPECT_EQ(Lower(folder + "\\"), Lower(folderBuffer));
+  EXPECT_EQ(1, chosen);
+  char extension[8];
+  DefaultExtensionOfFilter(kFilters, 1, extension, sizeof(extension));
+  EXPECT_STREQ("BWP", extension);
+}
+
+}  // namespace
