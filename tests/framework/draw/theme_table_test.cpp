@@ -61,7 +61,9 @@ TEST(ThemeTable, TablesForTheOracle) {
       }
       fprintf(out, "\n");
       // Back to no scheme: the hot colour is the caption blended into the face.
-      if (scheme == kSchemeNone) EXPECT_EQ(BlendColor(0.75, base.activeCaption, base.face), table[41]);
+      if (scheme == kSchemeNone) {
+        EXPECT_EQ(BlendColor(0.75, base.activeCaption, base.face), table[41]);
+      }
     }
   }
   fclose(out);

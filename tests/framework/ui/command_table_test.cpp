@@ -33,7 +33,9 @@ TEST(CommandTable, ManyRandomIdsSortLikeAStableSort) {
     bool present = std::binary_search(sorted.begin(), sorted.end(), id);
     int index = table.Find(id);
     EXPECT_EQ(present, index >= 0) << id;
-    if (index >= 0) EXPECT_EQ(id, table.GetAt(index)->id);
+    if (index >= 0) {
+      EXPECT_EQ(id, table.GetAt(index)->id);
+    }
     EXPECT_EQ(present, table.GetFlags(id) >= 0);
   }
   // Removing every record in random order empties the table.
