@@ -14,6 +14,11 @@ for a in "$@"; do
 done
 
 ((want_win)) || export BW_NATIVE_ONLY=1
+# One build at a time into a build folder (two runs at once would write the
+# same files): a second caller waits, then finds little left to do.
+mkdir -p "$BW_BUILD_DIR"
+exec 8>"$BW_BUILD_DIR/.build.lock"
+flock 8
 [ -n "${BW_SKIP_SETUP:-}" ] || "$BW_ROOT/scripts/setup.sh"
 
 configure() {  # folder, then cmake options
@@ -25,7 +30,6 @@ configure() {  # folder, then cmake options
   fi
 }
 
-mkdir -p "$BW_BUILD_DIR"
 if ((want_win)); then
   deps=$("$BW_ROOT/scripts/setup-deps.sh")
   configure "$BW_BUILD_DIR/win" -DCMAKE_TOOLCHAIN_FILE="$BW_ROOT/cmake/toolchain-mingw64.cmake" \

@@ -3,8 +3,14 @@
 # installs what is missing, builds the Windows tree, keeps a Wine prefix of
 # its own that persists between runs (so settings persist), puts the program
 # folder with its "Init" folder and the install record in place, and starts
-# Brightwarden.exe with the given arguments (for example -QUIT). Without a
-# $DISPLAY it runs on a virtual screen.
+# Brightwarden.exe. Every argument goes to Brightwarden.exe unchanged (this
+# script has no options of its own), for example -QUIT.
+#
+# Without a $DISPLAY the program runs on a virtual screen of this script's
+# own, which stays until no Brightwarden of the prefix runs any more (so a
+# restart keeps running); a later run.sh without a $DISPLAY (for example
+# "run.sh -QUIT" from another shell) uses that same screen. Ctrl-C asks the
+# program to quit, saving its state; a second Ctrl-C ends it at once.
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 source "$BW_ROOT/scripts/lib/wine-env.sh"
@@ -13,29 +19,49 @@ BW_RUN_HOME=${BW_RUN_HOME:-${XDG_DATA_HOME:-$HOME/.local/share}/brightwarden}
 PREFIX=$BW_RUN_HOME/wineprefix
 PROGRAM_DIR_WIN='C:\Program Files\Orvalund\Brightwarden'
 PROGRAM_DIR=$PREFIX/drive_c/Program\ Files/Orvalund/Brightwarden
+PROGRAM=$PROGRAM_DIR/Brightwarden.exe
+DISPLAY_FILE=$BW_RUN_HOME/display
 
-"$BW_ROOT/scripts/setup.sh"
-BW_SKIP_SETUP=1 "$BW_ROOT/scripts/build.sh" --wine >&2
+"$BW_ROOT/scripts/build.sh" --wine >&2
 EXE=$BW_BUILD_DIR/win/app/Brightwarden.exe
 [ -f "$EXE" ] || bw_die "Brightwarden.exe was not built"
 
 bw_wine_env
 export WINEPREFIX=$PREFIX
-trap bw_cleanup EXIT
+mkdir -p "$BW_RUN_HOME"
+own_display=0
+cleanup() {
+  if ((own_display)); then
+    # Wine's processes end before their screen does (else each prints
+    # "X connection ... broken").
+    "$BW_WINESERVER" -k >/dev/null 2>&1 || true
+    rm -f "$DISPLAY_FILE"
+  fi
+  bw_cleanup
+}
+trap cleanup EXIT
+
+# One run.sh at a time sets the prefix, the program and the screen up.
+exec 7>"$BW_RUN_HOME/.run.lock"
+flock 7
 
 if [ ! -f "$PREFIX/.bw-installed" ]; then
   bw_log "creating the Wine prefix $PREFIX"
-  mkdir -p "$BW_RUN_HOME"
   bw_copy_prefix "$PREFIX" "$BW_RUN_HOME/home" || bw_die "could not create a Wine prefix"
   touch "$PREFIX/.bw-installed"
 fi
 
 # The installer's part: the program folder with the executable and the
-# first-run files, and the install record in the machine registry.
+# first-run files, and the install record in the machine registry. A running
+# instance keeps its own copy: the new one is moved in under the name, never
+# written over the file it runs from.
 mkdir -p "$PROGRAM_DIR/Init"
-cp -f "$EXE" "$PROGRAM_DIR/Brightwarden.exe"
+if ! cmp -s "$EXE" "$PROGRAM"; then
+  cp "$EXE" "$PROGRAM.new"
+  mv -f "$PROGRAM.new" "$PROGRAM"
+fi
 record=$(/usr/bin/python3 - "$PROGRAM_DIR_WIN" <<'PY'
-import struct, sys
+import sys
 record = bytearray(1326)
 folder = sys.argv[1].encode('latin-1')[:259]
 record[20:20 + len(folder)] = folder
@@ -46,12 +72,82 @@ PY
   >/dev/null 2>&1 || bw_die "could not write the install record"
 
 if [ -z "${DISPLAY:-}" ]; then
-  bw_start_xvfb DISPLAY || bw_die "Xvfb did not start"
+  shared=$(cat "$DISPLAY_FILE" 2>/dev/null || true)
+  if [ -n "$shared" ] && xdpyinfo -display "$shared" >/dev/null 2>&1; then
+    DISPLAY=$shared
+  else
+    bw_start_xvfb DISPLAY || bw_die "Xvfb did not start"
+    own_display=1
+    echo "$DISPLAY" >"$DISPLAY_FILE"
+  fi
   export DISPLAY
-  bw_log "running on the virtual display $DISPLAY"
 fi
+exec 7>&-
+
+# The processes of Brightwarden.exe in this prefix, one id a line.
+program_pids() {
+  local p
+  for p in /proc/[0-9]*; do
+    grep -qzx "WINEPREFIX=$PREFIX" "$p/environ" 2>/dev/null || continue
+    tr '\0' ' ' <"$p/cmdline" 2>/dev/null | grep -qi 'Brightwarden\.exe' && echo "${p#/proc/}"
+  done
+  return 0
+}
+
+interrupted=0
+on_interrupt() {
+  if ((interrupted)); then
+    bw_log "ending every process of the Wine prefix"
+    "$BW_WINESERVER" -k >/dev/null 2>&1 || true
+    return
+  fi
+  interrupted=1
+  bw_log "asking Brightwarden to quit and save (Ctrl-C again ends it at once)"
+  "$BW_WINE" "$PROGRAM" -QUIT >/dev/null 2>&1 || true
+}
+trap on_interrupt INT TERM
+
+screen="display $DISPLAY"
+((own_display)) && screen="the virtual display $DISPLAY (nothing shows on this screen)"
+bw_log "starting Brightwarden.exe${*:+ $*} on $screen"
+# Its own session: Ctrl-C reaches this script, which asks it to quit.
+running_before=$(program_pids)
+setsid -w "$BW_WINE" "$PROGRAM" "$@" &
+pid=$!
+( sleep 2
+  kill -0 "$pid" 2>/dev/null &&
+    bw_log "Brightwarden is running. To end it and save its state: bash scripts/run.sh -QUIT" \
+           "from another shell, or Ctrl-C here." ) &
+notice=$!
 set +e
-"$BW_WINE" "$PROGRAM_DIR/Brightwarden.exe" "$@"
+while kill -0 "$pid" 2>/dev/null; do wait "$pid"; done
+wait "$pid"  # the exit status, also when a Ctrl-C interrupted the wait above
 status=$?
 set -e
+kill "$notice" 2>/dev/null || true
+case $status in
+  0) bw_log "Brightwarden.exe${*:+ $*} ended" ;;
+  4) bw_log "Brightwarden.exe${*:+ $*} ended with 4: the running instance did not take its command line" ;;
+  5) bw_log "Brightwarden.exe${*:+ $*} ended with 5: its command line is too long" ;;
+  *) bw_log "Brightwarden.exe${*:+ $*} ended with $status" ;;
+esac
+
+# A restart started a new instance: this script's screen stays while it runs.
+restarted() {
+  local p
+  for p in $(program_pids); do
+    grep -qx "$p" <<<"$running_before" || return 0
+  done
+  return 1
+}
+if ((own_display)); then
+  waited=0
+  while restarted; do
+    # A second start from another shell comes and goes; an instance stays.
+    ((waited++ == 2)) && bw_log "Brightwarden restarted and keeps running on $DISPLAY;" \
+                                "end it with: bash scripts/run.sh -QUIT"
+    sleep 1
+  done
+  "$BW_WINESERVER" -w >/dev/null 2>&1 || true
+fi
 exit $status

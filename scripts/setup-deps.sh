@@ -13,6 +13,11 @@ RECIPE=1
 APT_DIR=$BW_DEPS_CACHE/apt
 mkdir -p "$APT_DIR/lists/partial" "$APT_DIR/archives"
 
+# One caller at a time, from the first shared file on: a second caller waits
+# and then finds the finished entry.
+exec 9>"$BW_DEPS_CACHE/.lock"
+flock 9
+
 # A private deb-src list beside the cache: the system's apt setup stays as it is.
 uri=$(awk '/^URIs:/ {print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
 key=$(awk '/^Signed-By:/ {print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
@@ -23,7 +28,11 @@ Suites: bookworm
 Components: main
 Signed-By: ${key:-/usr/share/keyrings/debian-archive-keyring.gpg}
 SRC
-mv "$APT_DIR/src.sources.new" "$APT_DIR/src.sources"
+if cmp -s "$APT_DIR/src.sources.new" "$APT_DIR/src.sources"; then
+  rm -f "$APT_DIR/src.sources.new"
+else
+  mv "$APT_DIR/src.sources.new" "$APT_DIR/src.sources"
+fi
 APT_OPTS=(-o "Dir::Etc::SourceList=$APT_DIR/src.sources" -o "Dir::Etc::SourceParts=-"
           -o "Dir::State::Lists=$APT_DIR/lists" -o "Dir::Cache::pkgcache="
           -o "Dir::Cache::srcpkgcache=" -o "Dir::Cache::Archives=$APT_DIR/archives")
@@ -44,14 +53,6 @@ compiler=$(x86_64-w64-mingw32-gcc-posix -dumpfullversion 2>/dev/null || echo non
 stamp=$( { for s in "${SOURCES[@]}"; do echo "$s=${VERSION[$s]}"; done
            echo "gcc=$compiler recipe=$RECIPE"; } | sha256sum | cut -c1-16)
 OUT=$BW_DEPS_CACHE/mingw64-$stamp
-if [ -f "$OUT/.complete" ]; then
-  echo "$OUT"
-  exit 0
-fi
-
-# One build at a time: a second caller waits and then finds the finished entry.
-exec 9>"$BW_DEPS_CACHE/.lock"
-flock 9
 if [ -f "$OUT/.complete" ]; then
   echo "$OUT"
   exit 0

@@ -19,8 +19,10 @@ bw_start_xvfb() {
   local var=$1 dir fd_file pid i
   dir=$(mktemp -d "${TMPDIR:-/tmp}/bw-xvfb.XXXXXX")
   fd_file=$dir/display
+  # The screen may outlive its caller: it keeps none of the lock descriptors
+  # (7 to 9) the scripts hold.
   Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset +extension RANDR \
-    3>"$fd_file" >"$dir/log" 2>&1 &
+    3>"$fd_file" >"$dir/log" 2>&1 7>&- 8>&- 9>&- &
   pid=$!
   BW_STARTED_PIDS+=("$pid")
   for i in $(seq 1 100); do

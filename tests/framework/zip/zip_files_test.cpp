@@ -329,7 +329,9 @@ TEST(ZipFiles, HostileArchivesStayInsideTheirFolder) {
       const bool damaged = c.aExtract[i] != ok && c.aExtract[i] != refused;
       const Bytes users = {'u', 's', 'e', 'r', 0, 0xFF};
       std::string landing = base + kSep + target;
-      if (damaged) ASSERT_TRUE(WriteWholeFile(landing, users.data(), users.size())) << landing;
+      if (damaged) {
+        ASSERT_TRUE(WriteWholeFile(landing, users.data(), users.size())) << landing;
+      }
       std::vector<std::string> before = ListFolder(base);
       if (r == ZIP_OK) r = ZipExtractToFile(z, i, target.c_str());
       EXPECT_EQ(c.aExtract[i], r) << "entry " << i << " " << target;
