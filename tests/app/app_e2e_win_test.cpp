@@ -94,7 +94,7 @@ class AppE2E : public ::testing::Test {
     ASSERT_NE(nullptr, box) << "no box";
     EXPECT_EQ(text, BoxText(box));
     PressOk(box);
-    EXPECT_EQ(exitCode, WaitExit(app, 10000));
+    EXPECT_EQ(exitCode, WaitExit(app, 10000, true));  // the box may linger while it closes
   }
 
   std::deque<AppProcess> apps_;
@@ -178,10 +178,16 @@ TEST_F(AppE2E, SecondStartsWhileTheInstanceHangsArriveOnceOrFail) {
   ASSERT_TRUE(SuspendApp(*first, true));
   std::vector<AppProcess*> starts;
   for (int i = 0; i < 3; ++i) starts.push_back(Start("-EXECUTE job" + std::to_string(i)));
-  Sleep(7000);  // the first start to hold the hand-off gives up after 5 s
+  // The first start to hold the hand-off gives up after 5 s; then the
+  // instance answers again, while the others still wait their turn.
+  std::vector<int> codes(3, -1);
+  DWORD start = GetTickCount();
+  while (std::count(codes.begin(), codes.end(), -1) == 3 && GetTickCount() - start < 20000)
+    for (int i = 0; i < 3; ++i)
+      if (codes[i] == -1) codes[i] = WaitExit(starts[i], 20);
   ASSERT_TRUE(SuspendApp(*first, false));
-  std::vector<int> codes;
-  for (AppProcess* start : starts) codes.push_back(WaitExit(start, 20000));
+  for (int i = 0; i < 3; ++i)
+    if (codes[i] == -1) codes[i] = WaitExit(starts[i], 20000);
   std::vector<std::string> taken = WaitForCommands(1 + 3);
   int failed = 0;
   for (int i = 0; i < 3; ++i) {
