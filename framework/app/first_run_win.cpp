@@ -200,11 +200,9 @@ void PutBack(const CGrowArray<SetAside>& old, int32_t count) {
 // whole new configuration.
 bool SwapConfiguration(const CGrowArray<RestoredFile>& files, const CGrowArray<SetAside>& old) {
   int32_t moved = 0;
-  for (; moved < old.count; ++moved) {
-    MakeWritable(old.data[moved].szPath);
+  for (; moved < old.count; ++moved)
     if (!MoveFileExA(old.data[moved].szPath, old.data[moved].szAside, MOVEFILE_REPLACE_EXISTING))
       break;
-  }
   if (moved < old.count) {
     PutBack(old, moved);
     return false;
@@ -228,7 +226,10 @@ bool WriteRestoredFiles(const char* dataFolder, const char* keep, const char* ex
                   SwapConfiguration(files, old);
   RemoveTemporaries(files);
   if (!restored) return false;
-  for (int32_t i = 0; i < old.count; ++i) ShellDeleteFile(old.data[i].szAside);
+  for (int32_t i = 0; i < old.count; ++i) {
+    MakeWritable(old.data[i].szAside);
+    ShellDeleteFile(old.data[i].szAside);
+  }
   return true;
 }
 
