@@ -18,7 +18,7 @@ PACKAGES=(
   # independent checkers used by the tests
   python3 python3-pil python3-numpy imagemagick unzip zip file pngcheck netpbm
   libjpeg-turbo-progs libimage-exiftool-perl
-  liblnk-utils procps
+  liblnk-utils procps locales
 )
 
 missing_packages() {

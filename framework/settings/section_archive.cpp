@@ -12,9 +12,18 @@ namespace {
 // not a secret.
 const char kSettingsPassword[] = "Kq7vRtp2WzLm9e";
 
-// The central directory, the headers and the encryption header need less than
-// this beyond the text; a settings text compresses well.
-constexpr uint32_t kArchiveOverhead = 256;
+// The local and central headers with the entry's name and time fields, the
+// encryption header, the data descriptor and the end record need less than
+// this beyond the compressed data.
+constexpr uint64_t kArchiveOverhead = 256;
+
+// Room for the archive of a text of `length` bytes. Settings text usually
+// compresses well, but a section of random-looking bytes can come out larger
+// than it went in: the bound covers deflate's worst case (every byte a
+// 9-bit literal, plus block headers).
+uint64_t ArchiveRoom(uint64_t length) {
+  return length + (length + 7) / 8 + (length + 63) / 64 + 5 + kArchiveOverhead;
+}
 
 // No settings section comes near this; a larger entry is damage or an attack.
 constexpr uint32_t kMaxSectionBytes = 16u << 20;
@@ -44,8 +53,9 @@ ZipResult ExtractText(ZipHandle zip, CSettingsExchange* exchange, uint32_t size)
 int32_t BuildSectionArchive(const CSettingsExchange* exchange, uint8_t** archive) {
   *archive = nullptr;
   const uint32_t length = exchange->text.count > 0 ? static_cast<uint32_t>(exchange->text.count) : 0;
-  if (length > kMaxSectionBytes) return -1;
-  const uint32_t blockSize = length + kArchiveOverhead;
+  // A text that lost a line while it was built must not replace a whole one.
+  if (exchange->bFailed || length > kMaxSectionBytes) return -1;
+  const uint32_t blockSize = static_cast<uint32_t>(ArchiveRoom(length));
   uint8_t* block = static_cast<uint8_t*>(malloc(blockSize));
   if (!block) return -1;
   ZipHandle zip = ZipCreateMemory(block, blockSize, kSettingsPassword);

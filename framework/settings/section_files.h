@@ -18,8 +18,9 @@
 // The archive of a section in memory, as both the file functions and the
 // tests use it: the entry is named after the exchange number ("%d").
 // Returns the archive's size (image in *archive, which the caller frees with
-// FreeSectionArchive), -1 when the archive could not be created in memory, -2
-// when the entry could not be added, -3 when its image could not be taken.
+// FreeSectionArchive), -1 when the archive could not be created in memory or
+// the exchange's text is not whole (bFailed: a line was lost while saving),
+// -2 when the entry could not be added, -3 when its image could not be taken.
 int32_t BuildSectionArchive(const CSettingsExchange* exchange, uint8_t** archive);
 void FreeSectionArchive(uint8_t* archive);
 
@@ -31,8 +32,9 @@ void FreeSectionArchive(uint8_t* archive);
 int32_t ParseSectionArchive(CSettingsExchange* exchange, const void* archive, uint32_t size);
 
 // Stores the exchange's text as the data file of that name and index. Result:
-// the archive's size; -1, -2 as for BuildSectionArchive; -3 when the data file
-// could not be written (the previous file is then left as it was).
+// the archive's size; -1, -2 as for BuildSectionArchive (nothing is written);
+// -3 when the data file could not be written (the previous file is then left
+// as it was).
 int32_t WriteBlobToArchive(CSettingsExchange* exchange, const char* nameFormat, int index,
                            int folderFlag, ...) BW_SECTION_FORMAT(2, 5);
 

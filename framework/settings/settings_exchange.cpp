@@ -1,16 +1,21 @@
 #include "framework/settings/settings_exchange.h"
 
 #include <cctype>
+#include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
 
 #include "framework/text/text_utils.h"
 
 namespace {
 
 constexpr int32_t kInitialTextCapacity = 1024;
+// No value of a section text can be longer than a text can be.
+constexpr size_t kMaxValueBytes = INT32_MAX - CSettingsExchange::kKeyChars - 4;
 constexpr uint8_t kLineEnd[3] = {0x00, 0x0D, 0x0A};
 
 bool IsLineStart(const uint8_t* text, int64_t p) {
@@ -39,13 +44,51 @@ bool ParseHexPrefixed(const char* text, int maxDigits, uint64_t* value) {
   return true;
 }
 
-// Appends "key=" + value + 00 0D 0A; the value may be of any length.
-void AppendLine(CByteBuffer* text, const char* key, const void* value, size_t valueLength) {
-  text->Append(reinterpret_cast<const uint8_t*>(key), static_cast<int32_t>(strlen(key)));
-  text->Append(reinterpret_cast<const uint8_t*>("="), 1);
-  if (valueLength > 0)
-    text->Append(static_cast<const uint8_t*>(value), static_cast<int32_t>(valueLength));
-  text->Append(kLineEnd, 3);
+// Appends "key=" + value + 00 0D 0A; the value may be of any length. False
+// when the text could not take it all.
+bool AppendLine(CByteBuffer* text, const char* key, const void* value, size_t valueLength) {
+  size_t keyLength = strlen(key);
+  if (keyLength + valueLength + 4 > static_cast<size_t>(INT32_MAX)) return false;
+  return text->Append(reinterpret_cast<const uint8_t*>(key), static_cast<int32_t>(keyLength)) >=
+             0 &&
+         text->Append(reinterpret_cast<const uint8_t*>("="), 1) >= 0 &&
+         (valueLength == 0 || text->Append(static_cast<const uint8_t*>(value),
+                                           static_cast<int32_t>(valueLength)) >= 0) &&
+         text->Append(kLineEnd, 3) >= 0;
+}
+
+// A key is a programming error away from the source expression it comes
+// from: debug builds stop at once so it is found; release builds go on
+// without that field.
+void RefuseKey(const char* expression, const char* why) {
+#ifndef NDEBUG
+  fprintf(stderr, "settings key refused (%s): %s\n", why, expression);
+  abort();
+#else
+  (void)expression;
+  (void)why;
+#endif
+}
+
+// The value of a decimal number beyond a double's range: 0 or infinity, by
+// where its first significant digit stands plus its exponent.
+double OutOfRangeValue(const char* p, const char* end) {
+  int64_t order = 0;  // decimal position of the first significant digit
+  bool seenDigit = false, afterPoint = false;
+  for (; p < end && *p != 'e' && *p != 'E'; ++p) {
+    if (*p == '.') {
+      afterPoint = true;
+    } else if (!seenDigit && *p == '0') {
+      if (afterPoint) --order;
+    } else if (!seenDigit) {
+      seenDigit = true;
+      if (afterPoint) --order;
+    } else if (!afterPoint) {
+      ++order;
+    }
+  }
+  if (p < end) order += strtoll(p + 1, nullptr, 10);  // the exponent, clamped by strtoll
+  return order > 0 ? HUGE_VAL : 0.0;
 }
 
 bool HasFloatMark(const char* text) {
@@ -58,15 +101,41 @@ bool HasFloatMark(const char* text) {
 
 }  // namespace
 
+float ParseSettingsFloat(const char* text) {
+  const char* p = text;
+  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+  bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  if (*p == '-' || *p == '+') return 0.0f;  // a second sign: nothing fits
+  // from_chars reads the C form whatever locale is set; atof returns a
+  // double, which the field then narrows.
+  const char* end = p + strlen(p);
+  double value = 0.0;
+  std::from_chars_result r = std::from_chars(p, end, value, std::chars_format::general);
+  if (r.ec == std::errc::invalid_argument)
+    value = 0.0;
+  else if (r.ec == std::errc::result_out_of_range)
+    value = OutOfRangeValue(p, r.ptr);
+  return static_cast<float>(negative ? -value : value);
+}
+
 void FormatSettingsFloat(float value, char* out, int outSize) {
+  if (outSize < 1) return;
   for (int precision = 8; precision <= 9; ++precision) {
-    snprintf(out, outSize, "%.*g", precision, static_cast<double>(value));
+    // to_chars writes what printf's "%.*g" writes in the C locale.
+    std::to_chars_result r = std::to_chars(out, out + outSize - 1, static_cast<double>(value),
+                                           std::chars_format::general, precision);
+    if (r.ec != std::errc()) {
+      out[0] = '\0';
+      return;
+    }
+    *r.ptr = '\0';
     if (!HasFloatMark(out)) {
       size_t n = strlen(out);
       if (n + 2 < static_cast<size_t>(outSize)) memcpy(out + n, ".0", 3);
     }
     if (std::isnan(value)) return;
-    float back = strtof(out, nullptr);
+    float back = ParseSettingsFloat(out);
     if (memcmp(&back, &value, sizeof value) == 0) return;
   }
 }
@@ -86,6 +155,7 @@ void CSettingsExchange::Open(int32_t save, const char* prefix) {
   iNumber = save;
   iSave = save;
   pValue = nullptr;
+  bFailed = false;
 }
 
 void CSettingsExchange::Close() {
@@ -103,7 +173,7 @@ bool CSettingsExchange::SetText(const void* bytes, int32_t length) {
 }
 
 void CSettingsExchange::WriteLine(const char* key, const char* value) {
-  AppendLine(&text, key, value, strlen(value));
+  if (!AppendLine(&text, key, value, strlen(value))) bFailed = true;
 }
 
 int32_t CSettingsExchange::FindText(const char* bytes, int32_t length, int32_t start) const {
@@ -145,7 +215,8 @@ const char* CSettingsExchange::FormatName(const char* expression, int i1, int i2
   for (int32_t k = 0; k < iPrefixLength && *s; ++k) ++s;
   size_t n = 0;
   const size_t limit = sizeof szKey - 1;
-  while (*s && n < limit) {
+  szKey[0] = '\0';
+  while (*s) {
     if (s[0] == '[' && isalpha(static_cast<unsigned char>(s[1]))) {
       // "[xi]" names an element: its index takes the letters' place; "[3]" stays.
       char digits[16];
@@ -157,14 +228,25 @@ const char* CSettingsExchange::FormatName(const char* expression, int i1, int i2
       s = strchr(s, ']');
       if (!s) break;
     }
+    if (n == limit) break;
     szKey[n++] = *s++;
   }
   szKey[n] = '\0';
-  return szKey;
+  // A key cut to fit could merge with another; one holding "=" would shadow
+  // the shorter key before it ("a=b=1" reads as key "a").
+  const char* why = nullptr;
+  if (s && *s)
+    why = "longer than 259 characters";
+  else if (strchr(szKey, '='))
+    why = "holds \"=\"";
+  if (!why) return szKey;
+  szKey[0] = '\0';
+  RefuseKey(expression ? expression : "", why);
+  return nullptr;
 }
 
 int CSettingsExchange::Byte(void* field, const char* expression, int i1, int i2, int i3) {
-  FormatName(expression, i1, i2, i3);
+  if (!FormatName(expression, i1, i2, i3)) return kSettingsBadKey;
   if (iSave) {
     int8_t v;
     memcpy(&v, field, 1);
@@ -179,7 +261,7 @@ int CSettingsExchange::Byte(void* field, const char* expression, int i1, int i2,
 }
 
 int CSettingsExchange::HexByte(void* field, const char* expression, int i1, int i2, int i3) {
-  FormatName(expression, i1, i2, i3);
+  if (!FormatName(expression, i1, i2, i3)) return kSettingsBadKey;
   if (iSave) {
     ByteToHex(*static_cast<const uint8_t*>(field), szValue);
     szValue[2] = '\0';
@@ -195,7 +277,7 @@ int CSettingsExchange::HexByte(void* field, const char* expression, int i1, int 
 }
 
 int CSettingsExchange::Short(void* field, const char* expression, int i1, int i2, int i3) {
-  FormatName(expression, i1, i2, i3);
+  if (!FormatName(expression, i1, i2, i3)) return kSettingsBadKey;
   if (iSave) {
     int16_t v;
     memcpy(&v, field, 2);
@@ -210,7 +292,7 @@ int CSettingsExchange::Short(void* field, const char* expression, int i1, int i2
 }
 
 int CSettingsExchange::HexShort(void* field, const char* expression, int i1, int i2, int i3) {
-  FormatName(expression, i1, i2, i3);
+  if (!FormatName(expression, i1, i2, i3)) return kSettingsBadKey;
   if (iSave) {
     uint16_t v;
     memcpy(&v, field, 2);
@@ -227,7 +309,7 @@ int CSettingsExchange::HexShort(void* field, const char* expression, int i1, int
 }
 
 int CSettingsExchange::Int(void* field, const char* expression, int i1, int i2, int i3) {
-  FormatName(expression, i1, i2, i3);
+  if (!FormatName(expression, i1, i2, i3)) return kSettingsBadKey;
   if (iSave) {
     int32_t v;
     memcpy(&v, field, 4);
@@ -242,7 +324,7 @@ int CSettingsExchange::Int(void* field, const char* expression, int i1, int i2, 
 }
 
 int CSettingsExchange::HexInt(void* field, const char* expression, int i1, int i2, int i3) {
-  FormatName(expression, i1, i2, i3);
+  if (!FormatName(expression, i1, i2, i3)) return kSettingsBadKey;
   if (iSave) {
     uint32_t v;
     memcpy(&v, field, 4);
@@ -259,7 +341,7 @@ int CSettingsExchange::HexInt(void* field, const char* expression, int i1, int i
 }
 
 int CSettingsExchange::Float(void* field, const char* expression, int i1, int i2, int i3) {
-  FormatName(expression, i1, i2, i3);
+  if (!FormatName(expression, i1, i2, i3)) return kSettingsBadKey;
   if (iSave) {
     float v;
     memcpy(&v, field, sizeof v);
@@ -268,19 +350,19 @@ int CSettingsExchange::Float(void* field, const char* expression, int i1, int i2
     return 0;
   }
   if (FindValue(szKey) < 0) return -1;
-  float v = strtof(pValue, nullptr);
+  float v = ParseSettingsFloat(pValue);
   memcpy(field, &v, sizeof v);
   return 0;
 }
 
 int CSettingsExchange::String(char* field, int size, const char* expression, int i1, int i2,
                               int i3) {
-  FormatName(expression, i1, i2, i3);
+  if (!FormatName(expression, i1, i2, i3)) return kSettingsBadKey;
   if (iSave) {
     // A full buffer without its terminator still gives at most size - 1
     // characters; the text goes in directly, without the value buffer's limit.
     size_t n = size > 0 ? strnlen(field, static_cast<size_t>(size - 1)) : 0;
-    AppendLine(&text, szKey, field, n);
+    if (!AppendLine(&text, szKey, field, n)) bFailed = true;
     return 0;
   }
   if (FindValue(szKey) < 0) return -1;
@@ -293,16 +375,22 @@ int CSettingsExchange::String(char* field, int size, const char* expression, int
 
 int CSettingsExchange::Binary(void* field, int size, const char* expression, int i1, int i2,
                               int i3) {
-  FormatName(expression, i1, i2, i3);
+  if (!FormatName(expression, i1, i2, i3)) return kSettingsBadKey;
   const uint8_t* bytes = static_cast<const uint8_t*>(field);
   if (iSave) {
     // Hex pairs of any length: the value buffer when they fit, else a block
-    // of their own.
+    // of their own. A value that no section could hold, or no memory for the
+    // hex text, fails the whole section rather than leaving the field out.
     size_t length = size > 0 ? 2 * static_cast<size_t>(size) : 0;
-    char* hex = length < sizeof szValue ? szValue : static_cast<char*>(malloc(length));
-    if (!hex) return 0;
+    char* hex = length < sizeof szValue   ? szValue
+                : length > kMaxValueBytes ? nullptr
+                                          : static_cast<char*>(malloc(length));
+    if (!hex) {
+      bFailed = true;
+      return 0;
+    }
     for (int i = 0; i < size; ++i) ByteToHex(bytes[i], hex + 2 * i);
-    AppendLine(&text, szKey, hex, length);
+    if (!AppendLine(&text, szKey, hex, length)) bFailed = true;
     if (hex != szValue) free(hex);
     return 0;
   }

@@ -13,10 +13,23 @@
 //
 // Results: saving returns 0. Loading returns 0 for a value read, -1 when the
 // key is missing (the field keeps its value, so defaults survive), 1 for a
-// hex value that cannot be read (the field keeps its value).
+// hex value that cannot be read (the field keeps its value). Both directions
+// return kSettingsBadKey when the expression gives no usable key (see
+// FormatName); debug builds stop there, since that is a programming error.
+//
+// Numbers travel in the C locale's form whatever locale the process has set:
+// a float is always written with a "." and read the same way.
+//
+// Saving remembers its first failure (no memory for the text, a value too
+// large for a section) in bFailed; WriteBlobToArchive then writes nothing, so
+// an incomplete section never replaces a whole one.
 #include <cstdint>
 
 #include "framework/app/grow_array.h"
+
+// A field expression whose key would hold "=" (it would shadow a shorter
+// key) or be longer than 259 characters (two keys could merge).
+constexpr int kSettingsBadKey = -2;
 
 class CSettingsExchange {
  public:
@@ -31,14 +44,15 @@ class CSettingsExchange {
   char* pValue = nullptr;    // the last value found, zero-terminated inside the text
   char szValue[kValueChars]; // one formatted value
   char szKey[kKeyChars];     // the current key
+  bool bFailed = false;      // saving lost a line: the text is not whole
 
   CSettingsExchange();
   ~CSettingsExchange();
   CSettingsExchange(const CSettingsExchange&) = delete;
   CSettingsExchange& operator=(const CSettingsExchange&) = delete;
 
-  // Empties the text (capacity 1,024) for a pass; the exchange number
-  // becomes the save flag's value.
+  // Empties the text (capacity 1,024) for a pass and clears bFailed; the
+  // exchange number becomes the save flag's value.
   void Open(int32_t save, const char* prefix);
   void Close();  // frees the text
 
@@ -52,7 +66,8 @@ class CSettingsExchange {
   // Offset of the first line that starts with `bytes` followed by "=" at or
   // after `start`, or -1. A line starts at offset 0 or after 00 0D 0A.
   int32_t FindText(const char* bytes, int32_t length, int32_t start) const;
-  // Fills szKey from a field expression and up to three indexes.
+  // Fills szKey from a field expression and up to three indexes. Null (and
+  // szKey empty) when the key would hold "=" or not fit 259 characters.
   const char* FormatName(const char* expression, int i1 = 0, int i2 = 0, int i3 = 0);
 
   // The typed members. `field` points at a field of the width the member
@@ -79,5 +94,10 @@ class CSettingsExchange {
 // Float text as the exchange saves it: the shortest of fixed or exponential
 // notation with 8 significant digits (9 when 8 do not read back as the same
 // float), with ".0" added when the text would otherwise look like an integer.
-// `out` holds at least 32 characters.
+// `out` holds at least 32 characters. Independent of the process locale.
 void FormatSettingsFloat(float value, char* out, int outSize);
+
+// Float text read as atof reads it in the C locale (leading blanks, a sign,
+// the longest number that fits; "inf" and "nan"; 0 when nothing fits), then
+// narrowed to a float. Independent of the process locale.
+float ParseSettingsFloat(const char* text);

@@ -151,6 +151,49 @@ TEST(SectionArchive, WrongPasswordHugeSizeAndEmptyArchive) {
   }
 }
 
+// Text that does not compress (bytes of every value but 0) still fits the
+// archive's block, at sizes where a fixed allowance for headers ran out.
+TEST(SectionArchive, IncompressibleTextIsStored) {
+  std::mt19937 rng(11);
+  for (size_t size : {size_t(64) << 10, size_t(700) << 10, size_t(2) << 20}) {
+    CSettingsExchange ex;
+    ex.Open(1, "");
+    std::string value(60000, ' ');
+    for (size_t i = 0; ex.text.count < static_cast<int32_t>(size); ++i) {
+      for (char& c : value) c = static_cast<char>(1 + rng() % 255);
+      ex.String(&value[0], static_cast<int>(value.size()) + 1, "v[xi]", static_cast<int>(i));
+    }
+    uint8_t* archive = nullptr;
+    int32_t built = BuildSectionArchive(&ex, &archive);
+    ASSERT_GT(built, ex.text.count) << size;  // it did not compress
+    CSettingsExchange back;
+    EXPECT_EQ(ex.text.count, ParseSectionArchive(&back, archive, static_cast<uint32_t>(built)));
+    EXPECT_EQ(TextOf(ex), TextOf(back));
+    FreeSectionArchive(archive);
+  }
+}
+
+// A text that lost a line while it was saved (here a value larger than any
+// section) is never stored; the next pass starts whole again.
+TEST(SectionArchive, IncompleteTextIsNotStored) {
+  CSettingsExchange ex;
+  ex.Open(1, "");
+  int32_t kept = 1;
+  uint8_t field = 0;
+  EXPECT_EQ(0, ex.Int(&kept, "iKept"));
+  EXPECT_FALSE(ex.bFailed);
+  EXPECT_EQ(0, ex.Binary(&field, 0x7FFFFFF0, "lfHuge"));
+  EXPECT_TRUE(ex.bFailed);
+  uint8_t* archive = &field;
+  EXPECT_EQ(-1, BuildSectionArchive(&ex, &archive));
+  EXPECT_EQ(nullptr, archive);
+  ex.Open(1, "");
+  EXPECT_FALSE(ex.bFailed);
+  EXPECT_EQ(0, ex.Int(&kept, "iKept"));
+  EXPECT_GT(BuildSectionArchive(&ex, &archive), 0);
+  FreeSectionArchive(archive);
+}
+
 // Sections made by another zip tool (see make_section_fixtures.py).
 TEST(SectionArchive, ForeignSectionsLoad) {
   std::vector<uint8_t> bytes = ReadWholeFile(TestOutputPath("foreign_shuffled.kzc"));

@@ -77,23 +77,42 @@ TEST(SectionFiles, WriteAndReadBackThroughTheDataFolder) {
   PutFile(TestOutputPath("Options.expected"), expected);
 }
 
+// Every way a section write can fail leaves the section saved before.
 TEST(SectionFiles, FailedWriteKeepsThePreviousSection) {
-  std::string folder = FreshFolder("sections_ro");
+  std::string folder = FreshFolder("sections_failed");
   ASSERT_TRUE(SetDataFolder(folder.c_str()));
   CSettingsExchange first;
   SaveSample(&first, 1);
   ASSERT_GT(WriteBlobToArchive(&first, "Options", -1, 0), 0);
   std::string path = folder + "\\Options.kzc";
   std::vector<unsigned char> before = FileBytes(path);
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-  CSettingsExchange second;
-  SaveSample(&second, 2);
-  EXPECT_EQ(-3, WriteBlobToArchive(&second, "Options", -1, 0));
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  EXPECT_EQ(before, FileBytes(path));
-  CSettingsExchange in;
-  ASSERT_GT(ReadBlobFromArchive(&in, "Options", -1, 0), 0);
-  EXPECT_EQ(TextOf(first), TextOf(in));
+  enum Way { kReadOnly, kHeldOpen, kLostLine };
+  struct {
+    Way way;
+    int32_t result;
+  } ways[] = {{kReadOnly, -3}, {kHeldOpen, -3}, {kLostLine, -1}};
+  for (const auto& w : ways) {
+    SCOPED_TRACE(w.way);
+    CSettingsExchange second;
+    SaveSample(&second, 2);
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (w.way == kReadOnly) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    if (w.way == kHeldOpen)  // a reader that keeps it open past the replace's wait
+      held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+    if (w.way == kLostLine) {
+      uint8_t field = 0;
+      second.Binary(&field, 0x7FFFFFF0, "lfTooLarge");
+    }
+    EXPECT_EQ(w.result, WriteBlobToArchive(&second, "Options", -1, 0));
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(before, FileBytes(path));
+    EXPECT_FALSE(FileExists(path + "_tmp"));
+    CSettingsExchange in;
+    ASSERT_GT(ReadBlobFromArchive(&in, "Options", -1, 0), 0);
+    EXPECT_EQ(TextOf(first), TextOf(in));
+  }
 }
 
 // Sections from another zip tool and damaged ones (make_section_fixtures.py).

@@ -166,31 +166,6 @@ TEST(SettingsExchange, SavedTextHasTheDocumentedForms) {
   EXPECT_EQ(0u, text.find("iFlag=-56", 0));
 }
 
-TEST(SettingsExchange, FloatTextIsShortestThatReadsBack) {
-  char out[64];
-  std::mt19937 rng(7);
-  for (int i = 0; i < 200000; ++i) {
-    uint32_t bits = rng();
-    float f;
-    memcpy(&f, &bits, 4);
-    if (std::isnan(f)) continue;
-    FormatSettingsFloat(f, out, sizeof out);
-    float back = strtof(out, nullptr);
-    ASSERT_EQ(0, memcmp(&back, &f, 4)) << out;
-    ASSERT_TRUE(strpbrk(out, ".ei") != nullptr) << out;  // never looks like an integer
-  }
-  FormatSettingsFloat(100000000.0f, out, sizeof out);
-  EXPECT_STREQ("1e+08", out);
-  FormatSettingsFloat(16777216.0f, out, sizeof out);
-  EXPECT_STREQ("16777216.0", out);
-  FormatSettingsFloat(0.1f, out, sizeof out);
-  EXPECT_STREQ("0.1", out);
-  FormatSettingsFloat(3.4028235e38f, out, sizeof out);
-  EXPECT_STREQ("3.4028235e+38", out);
-  FormatSettingsFloat(INFINITY, out, sizeof out);
-  EXPECT_STREQ("inf", out);
-}
-
 TEST(SettingsExchange, KeysFollowTheFieldExpressions) {
   CSettingsExchange ex;
   ex.Open(1, "gOptions.");
@@ -208,9 +183,35 @@ TEST(SettingsExchange, KeysFollowTheFieldExpressions) {
   EXPECT_STREQ("szDPHeader[2]", ex.FormatName("pprf->szDPHeader[xi]", 2));
   ex.Open(1, "gaStiEvent");
   EXPECT_STREQ("[31].profile", ex.FormatName("gaStiEvent[xi].profile", 31));
-  // Very long expressions are cut to the key buffer and stay terminated.
-  std::string longExpr = "gaStiEvent" + std::string(400, 'k');
-  EXPECT_EQ(259u, strlen(ex.FormatName(longExpr.c_str())));
+  std::string longest = "gaStiEvent" + std::string(259, 'k');
+  EXPECT_EQ(259u, strlen(ex.FormatName(longest.c_str())));
+}
+
+// A key holding "=" would shadow the shorter key before it ("a=b=1" reads as
+// key "a"), and a key cut to 259 characters could merge with another: such
+// expressions stop a debug build and are refused by a release build, which
+// then neither writes nor reads the field.
+TEST(SettingsExchange, KeysThatCouldShadowOrMergeAreRefused) {
+  const std::string bad[] = {"a=b", std::string(260, 'k'),
+                             std::string(254, 'k') + "[xi]"};  // "[12345]" passes 259
+  for (const std::string& expression : bad) {
+    SCOPED_TRACE(expression.substr(0, 12));
+    CSettingsExchange ex;
+    ex.Open(1, "");
+#ifdef NDEBUG
+    int32_t v = 5;
+    EXPECT_EQ(nullptr, ex.FormatName(expression.c_str(), 12345));
+    EXPECT_STREQ("", ex.szKey);
+    EXPECT_EQ(kSettingsBadKey, ex.Int(&v, expression.c_str(), 12345));
+    EXPECT_EQ(0, ex.text.count);
+    EXPECT_FALSE(ex.bFailed);  // the rest of the section still saves
+    Load(&ex, Line("a", "1") + Line("a=b", "2") + Line(std::string(259, 'k'), "3"), "");
+    EXPECT_EQ(kSettingsBadKey, ex.Int(&v, expression.c_str(), 12345));
+    EXPECT_EQ(5, v);
+#else
+    EXPECT_DEATH(ex.FormatName(expression.c_str(), 12345), "settings key refused");
+#endif
+  }
 }
 
 TEST(SettingsExchange, HotkeyKeysOfOneExpressionAreDistinctLines) {
