@@ -31,7 +31,6 @@ class CExifReader {
   // image marker. True when a scan marker was reached.
   bool ScanSections(CRasterFile* file, int mode);
 
-  const ExifInfo* GetInfo() const { return mInfo; }
   const char* GetLastError() const { return mLastError; }
   int GetSectionCount() const { return mSectionCount; }
   int32_t GetSectionMarker(int index) const { return mSections[index].marker; }

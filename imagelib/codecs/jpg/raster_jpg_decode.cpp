@@ -2,6 +2,7 @@
 #include <cmath>
 #include <csetjmp>
 #include <cstring>
+#include <new>
 
 #include "imagelib/codecs/jpg/jpeg_error_manager.h"
 #include "imagelib/codecs/jpg/jpeg_file_manager.h"
@@ -65,9 +66,10 @@ CRasterJPG::CRasterJPG() : CRasterCodec(RASTER_FORMAT_JPG), mDitherMode(JDITHER_
 CRasterJPG::~CRasterJPG() = default;
 
 bool CRasterJPG::ReadExif(CRasterFile* file) {
-  mExif.reset(new CExifReader(&info.exif));
+  std::memset(&info.exif, 0, sizeof info.exif);
+  mExif.reset(new (std::nothrow) CExifReader(&info.exif));
   const int32_t start = file->Tell();
-  if (start < 0) return false;
+  if (!mExif || start < 0) return false;
   mExif->ScanSections(file, EXIF_READ_EXIF);
   file->Seek(start, 0);
   return info.exif.bIsExif;

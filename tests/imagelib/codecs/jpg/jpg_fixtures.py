@@ -9,7 +9,7 @@ built with struct. <name>.meta lines, read by jpg_decode_test.cpp:
   error TEXT                       the decode must fail with this text
   exif FIELD VALUE                 an ExifInfo field
   reader TEXT                      the Exif reader's own last error
-Manifest kinds: rgb, idx, none (no pixels to compare), err.
+Manifest kinds: rgb, idx, err (no pixels: the decode must fail).
 """
 import io
 import json
@@ -66,17 +66,14 @@ class Cases:
             f.write(data)
         return self.fx.path(name + '.jpg')
 
-    def meta(self, name, lines):
-        with open(self.fx.path(name + '.meta'), 'w') as f:
-            f.write(''.join(line + '\n' for line in lines))
-
     def add(self, name, data, expected, meta=(), kind='rgb'):
         self.write(name, data)
-        if kind in ('rgb', 'idx'):
-            self.fx.add(name, name + '.jpg', None, expected, kind)
+        if kind == 'err':
+            self.fx.lines.append('%s %s.jpg 0 0 err' % (name, name))
         else:
-            self.fx.lines.append('%s %s.jpg 0 0 %s' % (name, name, kind))
-        self.meta(name, list(meta))
+            self.fx.add(name, name + '.jpg', None, expected, kind)
+        with open(self.fx.path(name + '.meta'), 'w') as f:
+            f.write(''.join(line + '\n' for line in meta))
 
     def add_error(self, name, data, text, meta=()):
         self.add(name, data, None, list(meta) + ['error ' + text], 'err')
