@@ -6,53 +6,43 @@ StampBuffer gStampBuffer = {};
 
 namespace {
 
-// width x height x bytes as a size, or 0 when not positive or above the limit.
-size_t BlockSize(int32_t width, int32_t height, size_t bytesPerPixel) {
-  if (width <= 0 || height <= 0) return 0;
+// Frees *block and allocates width x height x bytesPerPixel bytes in its
+// place, setting the size only on success; null when the size is not
+// positive, above the limit or not available.
+uint8_t* Reallocate(uint8_t** block, int32_t* blockWidth, int32_t* blockHeight, int32_t width,
+                    int32_t height, size_t bytesPerPixel) {
+  free(*block);
+  *block = nullptr;
+  *blockWidth = 0;
+  *blockHeight = 0;
+  if (width <= 0 || height <= 0) return nullptr;
   const uint64_t bytes = uint64_t(width) * uint64_t(height) * bytesPerPixel;
-  return bytes > kMaxStampBytes ? 0 : size_t(bytes);
+  if (bytes > kMaxStampBytes) return nullptr;
+  *block = static_cast<uint8_t*>(malloc(size_t(bytes)));
+  if (!*block) return nullptr;
+  *blockWidth = width;
+  *blockHeight = height;
+  return *block;
 }
 
 }  // namespace
 
 uint8_t* AllocateTextMask(int32_t width, int32_t height) {
-  FreeTextMask();
-  const size_t bytes = BlockSize(width, height, 1);
-  if (!bytes) return nullptr;
-  gStampBuffer.pMask = static_cast<uint8_t*>(malloc(bytes));
-  if (!gStampBuffer.pMask) return nullptr;
-  gStampBuffer.iMaskWidth = width;
-  gStampBuffer.iMaskHeight = height;
-  return gStampBuffer.pMask;
+  return Reallocate(&gStampBuffer.pMask, &gStampBuffer.iMaskWidth, &gStampBuffer.iMaskHeight,
+                    width, height, 1);
 }
 
-void FreeTextMask() {
-  free(gStampBuffer.pMask);
-  gStampBuffer.pMask = nullptr;
-  gStampBuffer.iMaskWidth = 0;
-  gStampBuffer.iMaskHeight = 0;
-}
+void FreeTextMask() { AllocateTextMask(0, 0); }
 
 uint8_t* AllocateStampPixels(int32_t width, int32_t height, int32_t bytesPerPixel) {
-  FreeStampPixels();
-  const size_t bytes = BlockSize(width, height, size_t(bytesPerPixel));
-  if (!bytes) return nullptr;
-  gStampBuffer.pPixels = static_cast<uint8_t*>(malloc(bytes));
-  if (!gStampBuffer.pPixels) return nullptr;
-  gStampBuffer.iWidth = width;
-  gStampBuffer.iHeight = height;
-  gStampBuffer.iBytesPerPixel = bytesPerPixel;
-  return gStampBuffer.pPixels;
+  gStampBuffer.nPaletteEntries = 0;
+  uint8_t* pixels = Reallocate(&gStampBuffer.pPixels, &gStampBuffer.iWidth,
+                               &gStampBuffer.iHeight, width, height, size_t(bytesPerPixel));
+  gStampBuffer.iBytesPerPixel = pixels ? bytesPerPixel : 0;
+  return pixels;
 }
 
-void FreeStampPixels() {
-  free(gStampBuffer.pPixels);
-  gStampBuffer.pPixels = nullptr;
-  gStampBuffer.iWidth = 0;
-  gStampBuffer.iHeight = 0;
-  gStampBuffer.iBytesPerPixel = 0;
-  gStampBuffer.nPaletteEntries = 0;
-}
+void FreeStampPixels() { AllocateStampPixels(0, 0, 1); }
 
 void FreeStampBuffer() {
   FreeTextMask();

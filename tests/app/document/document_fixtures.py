@@ -95,6 +95,30 @@ def random_selection(w, h, whole_share=0.4):
     return (int(x0), int(y0), int(x1), int(y1))
 
 
+def new_case(i, max_w, max_h, blank=False):
+    """The image of case i (depths in turn) and its selection."""
+    depth = DEPTHS[i % 4]
+    w, h = int(rng.integers(1, max_w)), int(rng.integers(1, max_h))
+    pic = Picture(depth, w, h) if blank else random_picture(depth, w, h)
+    return pic, random_selection(w, h)
+
+
+def box_mask(w, h, x0, y0, x1, y1):
+    ys, xs = np.mgrid[0:h, 0:w]
+    return (xs >= min(x0, x1)) & (xs <= max(x0, x1)) & (ys >= min(y0, y1)) & (ys <= max(y0, y1))
+
+
+def block_points(pic, sel, left, top, bw, bh):
+    """(bx, by, px, py) for each pixel of a bw x bh block at (left, top) that
+    lands inside the image and the selection."""
+    for by in range(bh):
+        for bx in range(bw):
+            px, py = left + bx, top + by
+            if 0 <= px < pic.w and 0 <= py < pic.h and sel[0] <= px <= sel[2] and \
+                    sel[1] <= py <= sel[3]:
+                yield bx, by, px, py
+
+
 def selection_mask(w, h, sel):
     m = np.zeros((h, w), bool)
     m[sel[1]:sel[3] + 1, sel[0]:sel[2] + 1] = True
@@ -209,10 +233,8 @@ def line_points(x0, y0, x1, y1):
 def make_lines(folder):
     out = CaseFile(folder, "lines.bin")
     for i in range(1600):
-        depth = DEPTHS[i % 4]
-        w, h = int(rng.integers(1, 48)), int(rng.integers(1, 40))
-        pic = Picture(depth, w, h)
-        sel = random_selection(w, h)
+        pic, sel = new_case(i, 48, 40, blank=True)
+        w, h = pic.w, pic.h
         width = 1 if i < 1200 else (2, 3, 7, 128)[i % 4]
         x0, y0, x1, y1 = (int(v) for v in rng.integers(-12, 60, size=4))
         if i % 50 == 0:
@@ -231,10 +253,8 @@ def make_lines(folder):
 def make_rectangles(folder):
     out = CaseFile(folder, "rectangles.bin")
     for i in range(600):
-        depth = DEPTHS[i % 4]
-        w, h = int(rng.integers(1, 40)), int(rng.integers(1, 40))
-        pic = random_picture(depth, w, h)
-        sel = random_selection(w, h)
+        pic, sel = new_case(i, 40, 40)
+        w, h = pic.w, pic.h
         ax, ay, x, y = (int(v) for v in rng.integers(-5, 45, size=4))
         if i % 20 == 0:
             y = ay
@@ -248,9 +268,7 @@ def make_rectangles(folder):
                 box[3] >= 0 else np.zeros((h, w), bool)
         elif box[0] == box[2] or box[1] == box[3]:
             # A one-row or one-column box is a segment (PIL adds pixels there).
-            mask = np.zeros((h, w), bool)
-            ys, xs = np.mgrid[0:h, 0:w]
-            mask = (xs >= box[0]) & (xs <= box[2]) & (ys >= box[1]) & (ys <= box[3])
+            mask = box_mask(w, h, *box)
         else:
             mask = pil_mask(w, h, lambda d: d.rectangle(box, outline=1, width=1))
         mask &= selection_mask(w, h, sel)
@@ -267,10 +285,8 @@ def make_discs(folder):
     check_disc_formula()
     out = CaseFile(folder, "discs.bin")
     for i in range(400):
-        depth = DEPTHS[i % 4]
-        w, h = int(rng.integers(1, 70)), int(rng.integers(1, 70))
-        pic = Picture(depth, w, h)
-        sel = random_selection(w, h)
+        pic, sel = new_case(i, 70, 70, blank=True)
+        w, h = pic.w, pic.h
         r = int(rng.integers(0, 40)) if i % 10 else int(rng.integers(0, 3))
         cx, cy = int(rng.integers(-20, w + 20)), int(rng.integers(-20, h + 20))
         mask = disc_mask(w, h, cx, cy, r) & selection_mask(w, h, sel)
@@ -367,19 +383,13 @@ def complement_map(pic):
 def make_inverts(folder):
     out = CaseFile(folder, "inverts.bin")
     for i in range(400):
-        depth = DEPTHS[i % 4]
-        w, h = int(rng.integers(1, 50)), int(rng.integers(1, 40))
-        pic = random_picture(depth, w, h)
-        sel = random_selection(w, h)
+        pic, sel = new_case(i, 50, 40)
+        depth, w, h = pic.depth, pic.w, pic.h
         x0, x1 = (int(v) for v in rng.integers(-5, w + 5, size=2))
         y0, y1 = (int(v) for v in rng.integers(-5, h + 5, size=2))
         if i % 10 == 0:
             y1 = y0
-        box = [min(x0, x1), min(y0, y1), max(x0, x1), max(y0, y1)]
-        mask = np.zeros((h, w), bool)
-        ys, xs = np.mgrid[0:h, 0:w]
-        mask = (xs >= box[0]) & (xs <= box[2]) & (ys >= box[1]) & (ys <= box[3])
-        mask &= selection_mask(w, h, sel)
+        mask = box_mask(w, h, x0, y0, x1, y1) & selection_mask(w, h, sel)
         expected = pic.copy()
         if depth == 24:
             inverted = np.asarray(ImageOps.invert(Image.fromarray(pic.pixels, "RGB")))
@@ -396,18 +406,13 @@ def make_inverts(folder):
 def make_darkens(folder):
     out = CaseFile(folder, "darkens.bin")
     for i in range(200):
-        depth = DEPTHS[i % 4]
-        w, h = int(rng.integers(1, 50)), int(rng.integers(1, 40))
-        pic = random_picture(depth, w, h)
-        sel = random_selection(w, h)  # ignored by the operation
+        pic, sel = new_case(i, 50, 40)  # the operation ignores the selection
+        depth, w, h = pic.depth, pic.w, pic.h
         x0, x1 = (int(v) for v in rng.integers(-5, w + 5, size=2))
         y0, y1 = (int(v) for v in rng.integers(-5, h + 5, size=2))
         if i % 10 == 0:
             x0, y0, x1, y1 = w - 1, h - 1, 0, 0
-        ys, xs = np.mgrid[0:h, 0:w]
-        inside = (xs >= min(x0, x1)) & (xs <= max(x0, x1)) & (ys >= min(y0, y1)) & \
-            (ys <= max(y0, y1))
-        outside = ~inside
+        outside = ~box_mask(w, h, x0, y0, x1, y1)
         expected = pic.copy()
         if depth == 24:
             expected.pixels[outside] = (pic.pixels[outside] * 0.8).astype(np.uint8)
@@ -431,10 +436,8 @@ def make_text_masks(folder):
     out = CaseFile(folder, "text_masks.bin")
     levels = np.array([0, 1, 128, 129, 254, 255], np.uint8)
     for i in range(300):
-        depth = DEPTHS[i % 4]
-        w, h = int(rng.integers(1, 40)), int(rng.integers(1, 30))
-        pic = random_picture(depth, w, h)
-        sel = random_selection(w, h)
+        pic, sel = new_case(i, 40, 30)
+        depth, w, h = pic.depth, pic.w, pic.h
         mw, mh = int(rng.integers(1, 30)), int(rng.integers(1, 20))
         if i % 3 == 0:
             mask = rng.integers(0, 256, size=(mh, mw)).astype(np.uint8)
@@ -452,28 +455,23 @@ def make_text_masks(folder):
         bg_rgb = ((bg >> 16) & 255, (bg >> 8) & 255, bg & 255)
         expected = pic.copy()
         plotted = np.zeros((h, w), bool)
-        selm = selection_mask(w, h, sel)
         rgb = pic.rgb()
-        for my in range(mh):
-            for mx in range(mw):
-                px, py = left + mx, top + my
-                if not (0 <= px < w and 0 <= py < h and selm[py, px]):
-                    continue
-                v = int(mask[my, mx])
-                if depth == 1:
-                    if v <= 128:
-                        value = pen_value
-                    elif opaque:
-                        value = int(nearest_first(pic.palette, [bg_rgb])[0])
-                    else:
-                        continue
+        for mx, my, px, py in block_points(pic, sel, left, top, mw, mh):
+            v = int(mask[my, mx])
+            if depth == 1:
+                if v <= 128:
+                    value = pen_value
+                elif opaque:
+                    value = int(nearest_first(pic.palette, [bg_rgb])[0])
                 else:
-                    if not opaque and v == 255:
-                        continue
-                    c = blend(pen_rgb, bg_rgb if opaque else rgb[py, px], v)
-                    value = c if depth == 24 else int(nearest_first(pic.palette, [c])[0])
-                expected.pixels[py, px] = value
-                plotted[py, px] = True
+                    continue
+            else:
+                if not opaque and v == 255:
+                    continue
+                c = blend(pen_rgb, bg_rgb if opaque else rgb[py, px], v)
+                value = c if depth == 24 else int(nearest_first(pic.palette, [c])[0])
+            expected.pixels[py, px] = value
+            plotted[py, px] = True
         dirty = grow(reset_point(pic, x, y), bbox(plotted))
         extra = i32(mw, mh) + mask.tobytes()
         out.add(OP_TEXT_MASK, pic, sel, (x, y, align, background, pen), expected, dirty,
@@ -484,11 +482,9 @@ def make_text_masks(folder):
 def make_pastes(folder):
     out = CaseFile(folder, "pastes.bin")
     for i in range(300):
-        depth = DEPTHS[i % 4]
+        pic, sel = new_case(i, 40, 30)
+        depth, w, h = pic.depth, pic.w, pic.h
         src_depth = DEPTHS[(i // 4) % 4]
-        w, h = int(rng.integers(1, 40)), int(rng.integers(1, 30))
-        pic = random_picture(depth, w, h)
-        sel = random_selection(w, h)
         sw, sh = int(rng.integers(1, 25)), int(rng.integers(1, 20))
         src = random_picture(src_depth, sw, sh)
         if i % 7 == 0 and src_depth == depth and depth != 24:
@@ -503,21 +499,16 @@ def make_pastes(folder):
             (src.palette == pic.palette).all()
         expected = pic.copy()
         plotted = np.zeros((h, w), bool)
-        selm = selection_mask(w, h, sel)
         src_rgb = src.rgb()
-        for sy in range(sh):
-            for sx in range(sw):
-                px, py = left + sx, top + sy
-                if not (0 <= px < w and 0 <= py < h and selm[py, px]):
-                    continue
-                if same:
-                    value = int(src.pixels[sy, sx])
-                elif depth == 24:
-                    value = src_rgb[sy, sx]
-                else:
-                    value = int(nearest_first(pic.palette, [src_rgb[sy, sx]])[0])
-                expected.pixels[py, px] = value
-                plotted[py, px] = True
+        for sx, sy, px, py in block_points(pic, sel, left, top, sw, sh):
+            if same:
+                value = int(src.pixels[sy, sx])
+            elif depth == 24:
+                value = src_rgb[sy, sx]
+            else:
+                value = int(nearest_first(pic.palette, [src_rgb[sy, sx]])[0])
+            expected.pixels[py, px] = value
+            plotted[py, px] = True
         dirty = grow(reset_point(pic, x, y), bbox(plotted))
         out.add(OP_PASTE, pic, sel, (x, y), expected, dirty, plotted.any(), src.encode())
     out.close()
