@@ -49,6 +49,14 @@ enum : int32_t {
   kStampBottom = 8,
 };
 
+class CImage;
+
+// Turns every hue by hueShift (of 256 a full turn) and scales every
+// saturation by saturationFactor: the palette of a palette image, else the
+// pixels of the selection box (the whole image without a selection mask),
+// stopping early when the image's escape flag is set. False without pixels.
+bool AdjustHueSaturation(int32_t hueShift, CImage* image, float saturationFactor);
+
 class CImage : public CRaster {
  public:
   CImage();
@@ -124,12 +132,21 @@ class CImage : public CRaster {
   bool StampFitsSelection() const;
   bool HasStamp() const;
 
+  // ---- palettes (image_palette.cpp) ----
+  // An optimal palette of at most colors entries from the colour quantizer,
+  // in a new zeroed block of 256 entries that the caller frees with free();
+  // null when the quantizer refuses the image or memory runs out.
+  RGBQUAD* CreateOptimalPalette(int32_t colors) const;
+
 #ifdef _WIN32
   // A GDI palette of the image's palette; null without one (image_palette_win.cpp).
   HPALETTE CreateHPalette() const;
 #endif
 
  private:
+  // It reads the library's selection mask and box.
+  friend bool AdjustHueSaturation(int32_t hueShift, CImage* image, float saturationFactor);
+
   void GrowDirty(int32_t x, int32_t y);
   void GrowDirty(const RECT& r);
   void PenAt(int32_t x, int32_t y);

@@ -9,9 +9,11 @@ after it, made here independently:
 - discs from x^2 + y^2 < r(r + 1), itself checked against PIL's ellipse;
 - flood fills with PIL's floodfill (thresh 0) on the selection's crop;
 - inverting and darkening with numpy, palettes by numpy's first argmin;
-- text-mask blends and stamp pastes in exact integer arithmetic.
+- text-mask blends and stamp pastes in exact integer arithmetic;
+- hue and saturation changes with colorsys (to within the 8-bit HSL steps).
 Usage: document_fixtures.py <output folder of test_document>
 """
+import colorsys
 import os
 import struct
 import sys
@@ -24,7 +26,7 @@ rng = np.random.default_rng(20240611)
 DEPTHS = (1, 4, 8, 24)
 
 OP_LINE, OP_FILL_RECT, OP_DRAW_RECT, OP_DISC, OP_FLOOD, OP_INVERT, OP_DARKEN, \
-    OP_TEXT_MASK, OP_PASTE = range(1, 10)
+    OP_TEXT_MASK, OP_PASTE, OP_HUE_SATURATION = range(1, 11)
 
 
 def i32(*values):
@@ -514,11 +516,39 @@ def make_pastes(folder):
     out.close()
 
 
+def hue_saturation(rgb, shift, factor):
+    """colorsys's HLS: hue turned by shift / 256, saturation scaled."""
+    h, l, sat = colorsys.rgb_to_hls(*(v / 255 for v in rgb))
+    r, g, b = colorsys.hls_to_rgb((h + shift / 256) % 1, l, min(1.0, sat * factor))
+    return [int(round(v * 255)) for v in (r, g, b)]
+
+
+def make_hue_saturations(folder):
+    """Arguments: hue shift, saturation factor x 1000. The expected image is
+    colorsys's; the library's HSL keeps 8 bits a component, so the test
+    allows a few levels."""
+    out = CaseFile(folder, "hue_saturation.bin")
+    for i, (shift, factor) in enumerate(((0, 1.0), (85, 1.0), (-43, 1.0), (128, 0.5),
+                                         (0, 0.0), (20, 1.5), (-100, 2.0), (64, 0.25))):
+        for depth in (8, 24):
+            pic = random_picture(depth, 37, 23)
+            expected = pic.copy()
+            if depth == 24:
+                flat = expected.pixels.reshape(-1, 3)
+                flat[:] = [hue_saturation(c, shift, factor) for c in flat]
+            else:
+                expected.palette = np.array([hue_saturation(c, shift, factor)
+                                             for c in pic.palette], np.uint8)
+            out.add(OP_HUE_SATURATION, pic, (0, 0, pic.w - 1, pic.h - 1),
+                    (shift, int(round(factor * 1000))), expected, PREPARED, False)
+    out.close()
+
+
 def main():
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
     for make in (make_lines, make_rectangles, make_discs, make_fills, make_inverts, make_darkens,
-                 make_text_masks, make_pastes):
+                 make_text_masks, make_pastes, make_hue_saturations):
         make(folder)
 
 

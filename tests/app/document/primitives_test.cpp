@@ -4,6 +4,8 @@
 // modified flag and the pen kept.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -14,7 +16,10 @@
 
 namespace {
 
-enum { kLine = 1, kFillRect, kDrawRect, kDisc, kFlood, kInvert, kDarken, kTextMask, kPaste };
+enum {
+  kLine = 1, kFillRect, kDrawRect, kDisc, kFlood, kInvert, kDarken, kTextMask, kPaste,
+  kHueSaturation
+};
 
 // An image as the fixture stores it: top-down indices, or RGB triples.
 struct Picture {
@@ -52,6 +57,25 @@ struct Picture {
         }
       }
     }
+  }
+
+  // The largest difference of red, green or blue over all pixels.
+  int32_t MaxColorDifference(const CRaster& image) const {
+    int32_t worst = 0;
+    for (int32_t y = 0; y < height; ++y) {
+      for (int32_t x = 0; x < width; ++x) {
+        const size_t at = size_t(y) * width + x;
+        const RGBQUAD want = depth == 24 ? RgbQuadFromValue(uint32_t(pixels[3 * at]) << 16 |
+                                                            pixels[3 * at + 1] << 8 |
+                                                            pixels[3 * at + 2])
+                                         : palette[pixels[at]];
+        const RGBQUAD got = image.GetPixelColor(x, height - 1 - y);
+        for (int32_t d : {want.rgbRed - got.rgbRed, want.rgbGreen - got.rgbGreen,
+                          want.rgbBlue - got.rgbBlue})
+          worst = std::max(worst, std::abs(d));
+      }
+    }
+    return worst;
   }
 
   // The first pixel that differs, as text; empty when the image matches.
@@ -112,6 +136,8 @@ struct DrawingCase {
 };
 
 constexpr uint32_t kOpaque = 0xFF000000u;
+// Measured here: 12 at most (the round trip alone moves up to 11).
+constexpr int32_t kHslTolerance = 14;
 
 // Runs the case's primitive. The pen just before the call comes back in
 // *pen and *penIndex.
@@ -218,5 +244,29 @@ TEST(DocumentPrimitives, InvertMatchesImageOps) { RunCases("inverts.bin", kInver
 TEST(DocumentPrimitives, DarkenMatchesNumpy) { RunCases("darkens.bin", kDarken); }
 TEST(DocumentPrimitives, TextMaskBlendIsExact) { RunCases("text_masks.bin", kTextMask); }
 TEST(DocumentPrimitives, StampsPasteAcrossDepths) { RunCases("pastes.bin", kPaste); }
+
+// colorsys's colours against the library's 8-bit packed HSL: a few levels
+// apart at most (the turn is 1.4 degrees a step), palettes and pixels alike.
+TEST(DocumentPrimitives, HueAndSaturationFollowColorsys) {
+  CFixtureReader in("hue_saturation.bin");
+  ASSERT_TRUE(in.Loaded()) << BW_FIXTURE_HINT;
+  int count = 0;
+  for (DrawingCase c; c.Read(&in); c = DrawingCase(), ++count) {
+    CImage image;
+    c.before.Build(&image);
+    ASSERT_TRUE(AdjustHueSaturation(c.args[0], &image, float(c.args[1]) / 1000));
+    EXPECT_LE(c.after.MaxColorDifference(image), kHslTolerance)
+        << "shift " << c.args[0] << ", factor " << c.args[1] << ", depth " << c.before.depth;
+    if (c.before.depth == 8) {
+      CImage untouched;
+      c.before.Build(&untouched);
+      EXPECT_EQ(memcmp(image.GetBits(0), untouched.GetBits(0), image.GetHeight() * size_t(image.GetRowBytes())), 0)
+          << "palette images keep their indices";
+    }
+  }
+  EXPECT_EQ(count, 16);
+  CImage empty;
+  EXPECT_FALSE(AdjustHueSaturation(10, &empty, 1.0f));
+}
 
 }  // namespace
