@@ -174,6 +174,7 @@ TEST_F(History, PushSetsColourClassResolutionAndName) {
       image->SetPaletteColor(BYTE(i), BYTE(i), BYTE(i), BYTE(i));
     ASSERT_EQ(AddToHistory(image, nullptr, 0), 0);
     EXPECT_EQ(image->iColorClass, c.colorClass) << c.bpp << " bits, " << c.palette;
+    EXPECT_EQ(image->nWidth, 8) << "without drawing tools the push prepares the state itself";
   }
 
   auto* bare = new CImageWithoutResolution;

@@ -188,6 +188,7 @@ void Draw(const DrawingCase& c, CImage* image, uint32_t* pen, int32_t* penIndex)
       CRaster source;
       c.source.Build(&source);
       ASSERT_EQ(image->CopyToStamp(source), 0);
+      EXPECT_TRUE(image->HasStamp());
       image->PasteStamp(a[0], a[1]);
       break;
     }
@@ -233,6 +234,13 @@ void RunCases(const char* file, int expectedOp) {
     if (!diff.empty() || ::testing::Test::HasFailure()) break;  // one case's report is enough
   }
   EXPECT_GT(count, 100) << file;
+  if (expectedOp == kPaste) {
+    // No room for the copy: the old stamp is gone, pasting does nothing.
+    CImage empty, image;
+    ASSERT_TRUE(image.Create(4, 4, 8, 0));
+    EXPECT_EQ(image.CopyToStamp(empty), 1);
+    EXPECT_FALSE(image.HasStamp());
+  }
   FreeStampBuffer();
 }
 
