@@ -25,16 +25,27 @@ class CFileFinder {
   CFileFinder(const CFileFinder&) = delete;
   CFileFinder& operator=(const CFileFinder&) = delete;
 
-  // True while there is a match; the first call opens the search.
+  // True while there is a match whose full path fits 259 characters; the
+  // first call opens the search. Matches that do not fit are counted in
+  // GetSkipped() and passed over.
   bool Next();
+  // True for every match, also one whose full path does not fit: then
+  // PathFits() is false, GetPath() is empty and only the find data (its
+  // name) tells which it was.
+  bool NextEntry();
+  bool PathFits() const { return m_bFits; }
   // "<folder part>\<name>", the name alone for a pattern without a folder
   // part, or "" after Close.
   const char* GetPath() const { return m_szPath; }
   const WIN32_FIND_DATAA& GetFindData() const { return m_data; }
   FILETIME GetWriteTime() const { return m_data.ftLastWriteTime; }
   bool IsFolder() const { return (m_data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
-  int32_t GetCount() const { return m_count; }      // matches delivered
-  int32_t GetSkipped() const { return m_skipped; }  // matches whose path was too long
+  int32_t GetCount() const { return m_count; }      // matches delivered with their path
+  int32_t GetSkipped() const { return m_skipped; }  // matches Next() passed over: too long
+  // Why the search found nothing at all: NO_ERROR, or the system's error when
+  // it could not be opened (ERROR_FILE_NOT_FOUND for an empty result, others
+  // such as ERROR_ACCESS_DENIED for a folder that cannot be listed).
+  DWORD GetOpenError() const { return m_openError; }
   void Close();
 
  private:
@@ -48,5 +59,7 @@ class CFileFinder {
   int32_t m_count = 0;
   int32_t m_skipped = 0;
   bool m_started = false;
+  bool m_bFits = false;
+  DWORD m_openError = NO_ERROR;
   char m_szPath[260];
 };

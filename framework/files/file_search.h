@@ -2,8 +2,11 @@
 // CFileSearch collects every file below a folder (the folder and all its
 // sub-folders) that matches any of a list of wildcard patterns, each file
 // once. The start-up copies first-run files and applies a staged restore
-// with it; the configuration backup finds the data files with it.
-// Windows only (file_search_win.cpp).
+// with it; the configuration backup finds the data files with it. Names
+// ending in "_tmp" are data files' temporary twins and are never listed.
+// Roots are compared in their long form, so a root given once in its 8.3
+// form and once in its long form is searched once. Windows only
+// (file_search_win.cpp).
 #include <cstdarg>
 #include <cstdint>
 
@@ -25,7 +28,10 @@ class CFileSearch {
   char cSeparator = kSeparator;
   CPathArray folders;              // the root and every sub-folder, depth first
   CPathArray files;                // full paths of the matching files
-  int32_t iSkipped = 0;            // paths over 259 characters left out
+  // What the search could not list, for a backup to warn about: each
+  // matching file whose path passes 259 characters, once, and each folder
+  // that could not be entered (its path too long to search, or not listable).
+  int32_t iSkipped = 0;
 
   CFileSearch();
   // Stores the folder and the formatted pattern list and searches at once.
@@ -49,4 +55,7 @@ class CFileSearch {
   // Keeps the folder and the formatted list; a list that would be cut is
   // dropped whole.
   void Store(const char* folder, const char* patternFormat, va_list args);
+  // Appends the matches of one pattern in one folder; `leftOut` holds the
+  // names of this folder already counted as too long.
+  void SearchFolder(const char* folder, const char* pattern, CPathArray* leftOut);
 };
