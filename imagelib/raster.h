@@ -104,6 +104,59 @@ inline RGBQUAD RgbQuadFromValue(uint32_t v) {
 // COLORREF (red low) to colour value (blue low); green stays, reserved 0.
 RGBQUAD RgbToRgbQuad(COLORREF color);
 
+// How GetPixelColorInterpolated weighs the pixels around a position; any
+// number outside 1..18 means bilinear.
+enum InterpolationMethod : int32_t {
+  InterpNearest = 1,
+  InterpBilinear = 2,
+  InterpCubicBSpline = 3,
+  InterpCubicSharp = 4,
+  InterpCubicHalf = 5,
+  InterpLanczos = 6,
+  InterpBox = 7,
+  InterpHermite = 8,
+  InterpHermite92 = 9,
+  InterpSinc = 10,
+  InterpBlackman = 11,
+  InterpBessel = 12,
+  InterpGaussian = 13,
+  InterpQuadraticBSpline = 14,
+  InterpMitchell = 15,
+  InterpCatmullRom = 16,
+  InterpHannSinc = 17,
+  InterpWelch = 18,
+};
+
+// What a pixel position outside the image reads; 0 (or any other number)
+// reads the replacement colour like OverflowColor.
+enum OverflowMethod : int32_t {
+  OverflowColor = 1,        // the replacement colour, white when none is given
+  OverflowBackground = 2,   // the background colour when there is a background index
+  OverflowTransparent = 3,  // GetBkgndColor when there is a background index
+  OverflowWrap = 4,
+  OverflowRepeat = 5,       // the edge pixels repeat
+  OverflowMirror = 6,
+};
+
+struct PointF {
+  float x = 0;
+  float y = 0;
+  float Distance(const PointF& other) const;
+};
+
+struct RectF {
+  float left = 0;
+  float top = 0;
+  float right = 0;
+  float bottom = 0;
+  float Width() const { return right - left; }
+  float Height() const { return bottom - top; }
+  float Surface() const { return Width() * Height(); }
+  PointF Center() const { return PointF{(left + right) / 2, (top + bottom) / 2}; }
+  // The common part; the rectangle 0, 0, 0, 0 when there is none.
+  RectF Intersection(const RectF& other) const;
+};
+
 class CRaster {
  public:
   // ---- construction and life (raster.cpp) ----
@@ -254,6 +307,28 @@ class CRaster {
   static RGBQUAD RgbToHsl(RGBQUAD color);
   static RGBQUAD HslToRgb(RGBQUAD hsl);
 
+  // ---- resampling and interpolation (raster_interpolate.cpp, raster_resample.cpp) ----
+  // Scales to the new size. Enlarging (or with noAveraging) samples each new
+  // pixel's centre by the method; shrinking averages the area it covers.
+  // The result goes into destination, or into this image when null.
+  bool Resample(int32_t newWidth, int32_t newHeight, int32_t method = InterpBilinear,
+                int32_t overflow = OverflowRepeat, CRaster* destination = nullptr,
+                bool noAveraging = false);
+  // The colour at a fractional position (pixel centres at whole numbers);
+  // reserved byte 0. Positions that are not finite or beyond 2^30 are outside.
+  RGBQUAD GetPixelColorInterpolated(float x, float y, int32_t method, int32_t overflow,
+                                    const RGBQUAD* replacement) const;
+  // The mean colour of the width x height area centred on (x, y), pixels at
+  // its border weighted by how much of them it covers.
+  RGBQUAD GetAreaColorInterpolated(float x, float y, float width, float height, int32_t method,
+                                   int32_t overflow, const RGBQUAD* replacement) const;
+  RGBQUAD GetPixelColorWithOverflow(int32_t x, int32_t y, int32_t overflow,
+                                    const RGBQUAD* replacement) const;
+  // Moves a position outside the image inside by wrapping, repeating or
+  // mirroring (overflow 4 to 6); anything else is left alone.
+  void OverflowCoordinates(int32_t& x, int32_t& y, int32_t overflow) const;
+  void OverflowCoordinates(float& x, float& y, int32_t overflow) const;
+
   // ---- bit-depth conversion and dithering (raster_depth.cpp) ----
   // To an 8-bit identity-ramp grey image; grey = (601 g + 306 r + 117 b) / 1024.
   bool GrayScale();
@@ -267,9 +342,25 @@ class CRaster {
   // 8 x 8, 9 ordered 16 x 16, anything else Floyd-Steinberg.
   bool Dither(int32_t method = 0);
 
-  // ---- geometry (raster_flip.cpp) ----
+  // ---- geometry (raster_flip.cpp, raster_geometry.cpp) ----
   // Turns the stored rows upside down. The arguments are accepted and unused.
   bool Flip(bool flipSelection = false, bool flipAlpha = false);
+  // The operations below put their result into destination, or into this
+  // image when it is null. Crop's y counts from the top; corners in any order.
+  bool Crop(int32_t left, int32_t top, int32_t right, int32_t bottom,
+            CRaster* destination = nullptr);
+  // Left to right; the selection and alpha buffers stay as they are, as do
+  // the arguments.
+  bool Mirror(bool mirrorSelection = false, bool mirrorAlpha = false);
+  bool Rotate180(CRaster* destination = nullptr);
+  bool RotateLeft(CRaster* destination = nullptr);   // counter-clockwise
+  bool RotateRight(CRaster* destination = nullptr);  // clockwise
+  // Positive angles (degrees) turn clockwise. Uncovered corners read the
+  // overflow method's colour (replacement, white when null). Quarter and half
+  // turns optimised move pixels exactly; keepSize keeps the size and centre.
+  bool Rotate(float angle, CRaster* destination = nullptr, int32_t method = InterpBilinear,
+              int32_t overflow = OverflowColor, const RGBQUAD* replacement = nullptr,
+              bool optimizeRightAngles = true, bool keepSize = false);
 
   // ---- Windows bitmap interchange (raster_dib*.cpp, raster_bitmap_win.cpp) ----
   // Builds the image from a packed DIB of size bytes (header, palette or masks,
@@ -319,6 +410,8 @@ class CRaster {
   CRaster** frames = nullptr;        // info.frameCount entries
 
  private:
+  bool QuarterTurn(bool left, CRaster* destination);
+
   // Search structure of GetNearestIndex for this image's palette; its own,
   // never shared, copied or transferred.
   CNearestIndexMap* nearestMap = nullptr;

@@ -147,7 +147,26 @@ class CMaskedRaster : public CRaster {
     selection = static_cast<BYTE*>(calloc(size_t(GetWidth()) * size_t(GetHeight()), 1));
     info.selectionBox = RECT{left, top, right, bottom};
   }
+  BYTE* Selection() { return selection; }
 };
+
+// An image of the given depth: random palette and indices, or random colours.
+inline CRaster RandomImage(int32_t w, int32_t h, int32_t bpp, uint32_t seed) {
+  CRaster image(w, h, bpp);
+  CTestRandom random(seed);
+  for (DWORD i = 0; i < image.GetNumColors(); ++i)
+    image.SetPaletteColor(BYTE(i), RgbQuadFromValue(random.Next() & 0xFFFFFF));
+  for (int32_t y = 0; y < h; ++y) {
+    for (int32_t x = 0; x < w; ++x) {
+      if (bpp < 24) {
+        image.SetPixelIndex(x, y, BYTE(random.Below(int32_t(image.GetNumColors()))));
+      } else {
+        image.SetPixelColor(x, y, RgbQuadFromValue(random.Next() & 0xFFFFFF));
+      }
+    }
+  }
+  return image;
+}
 
 // A 24-bit copy of any image, for comparing pictures across depths.
 inline CRaster TrueColorCopy(const CRaster& image) {

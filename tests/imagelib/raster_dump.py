@@ -8,6 +8,33 @@ import numpy as np
 
 CONVERT = "/usr/bin/convert"
 
+# The library's interpolation methods as ImageMagick filters. The library
+# uses the raw functions on a support of 2 or less (Lanczos: 6 lobes), where
+# ImageMagick's named filters are windowed sincs of 3-4 lobes. Hermite 0.92
+# (9) has no equivalent.
+MAGICK_FILTERS = {
+    1: ["-filter", "Point"],
+    2: ["-filter", "Triangle"],
+    3: ["-filter", "Spline"],
+    4: ["-filter", "Cubic", "-define", "filter:b=0", "-define", "filter:c=1"],
+    5: ["-filter", "Catrom"],
+    6: ["-filter", "Lanczos", "-define", "filter:lobes=6"],
+    7: ["-filter", "Box"],
+    8: ["-filter", "Hermite"],
+    10: ["-filter", "Sinc", "-define", "filter:support=2"],
+    11: ["-define", "filter:filter=Blackman", "-define", "filter:window=Box", "-define",
+         "filter:support=1"],
+    12: ["-define", "filter:filter=Jinc", "-define", "filter:window=Box", "-define",
+          "filter:support=2"],
+    13: ["-filter", "Gaussian"],
+    14: ["-filter", "Quadratic"],
+    15: ["-filter", "Mitchell"],
+    16: ["-filter", "Catrom"],
+    17: ["-filter", "Hanning", "-define", "filter:lobes=1"],
+    18: ["-define", "filter:filter=Welch", "-define", "filter:window=Box", "-define",
+          "filter:support=1"],
+}
+
 
 def read(path):
     """-> dict with width, height, bpp, palette (N x 3 RGB), pixels (H x W
