@@ -411,6 +411,8 @@ class CRaster {
 
  private:
   bool QuarterTurn(bool left, CRaster* destination);
+  // Stored row y, right to left, into row targetY of an image of this size.
+  void CopyRowReversed(int32_t y, CRaster& target, int32_t targetY) const;
 
   // Search structure of GetNearestIndex for this image's palette; its own,
   // never shared, copied or transferred.

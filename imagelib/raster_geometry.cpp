@@ -46,6 +46,22 @@ bool CRaster::Crop(int32_t left, int32_t top, int32_t right, int32_t bottom,
   return FinishResult(result, destination);
 }
 
+void CRaster::CopyRowReversed(int32_t y, CRaster& target, int32_t targetY) const {
+  const int32_t width = GetWidth(), bpp = GetBpp();
+  const BYTE* from = GetBits(y);
+  BYTE* to = target.GetBits(targetY);
+  for (int32_t x = 0; x < width; ++x) {
+    const int32_t reversed = width - 1 - x;
+    if (bpp == 8) {
+      to[reversed] = from[x];
+    } else if (bpp == 24) {
+      memcpy(to + 3 * size_t(reversed), from + 3 * size_t(x), 3);
+    } else {
+      target.SetPixelIndexUnchecked(reversed, targetY, GetPixelIndexUnchecked(x, y));
+    }
+  }
+}
+
 bool CRaster::Mirror(bool mirrorSelection, bool mirrorAlpha) {
   (void)mirrorSelection;
   (void)mirrorAlpha;
@@ -53,43 +69,18 @@ bool CRaster::Mirror(bool mirrorSelection, bool mirrorAlpha) {
   if (!dib || IsGhost()) return false;
   CRaster copy;
   if (!copy.Copy(*this, false, true, true) || !copy.IsValid()) return false;
-  const int32_t width = GetWidth(), bpp = GetBpp();
-  for (int32_t y = 0; y < GetHeight(); ++y) {
-    const BYTE* from = GetBits(y);
-    BYTE* to = copy.GetBits(y);
-    for (int32_t x = 0; x < width; ++x) {
-      const int32_t mirrored = width - 1 - x;
-      if (bpp == 8) {
-        to[mirrored] = from[x];
-      } else if (bpp == 24) {
-        memcpy(to + 3 * size_t(mirrored), from + 3 * size_t(x), 3);
-      } else {
-        copy.SetPixelIndexUnchecked(mirrored, y, GetPixelIndexUnchecked(x, y));
-      }
-    }
-  }
+  for (int32_t y = 0; y < GetHeight(); ++y) CopyRowReversed(y, copy, y);
   return Transfer(copy, true);
 }
 
 bool CRaster::Rotate180(CRaster* destination) {
   if (!dib) return false;
-  const int32_t width = GetWidth(), height = GetHeight(), bpp = GetBpp();
+  const int32_t height = GetHeight();
   CRaster result;
-  if (!CreateResult(result, width, height, bpp, true)) return false;
+  if (!CreateResult(result, GetWidth(), height, GetBpp(), true)) return false;
   for (int32_t y = 0; y < height; ++y) {
     info.progress = int32_t(int64_t(y) * 100 / height);
-    const BYTE* from = GetBits(y);
-    BYTE* to = result.GetBits(height - 1 - y);
-    for (int32_t x = 0; x < width; ++x) {
-      const int32_t turned = width - 1 - x;
-      if (bpp == 8) {
-        to[turned] = from[x];
-      } else if (bpp == 24) {
-        memcpy(to + 3 * size_t(turned), from + 3 * size_t(x), 3);
-      } else {
-        result.SetPixelIndexUnchecked(turned, height - 1 - y, GetPixelIndexUnchecked(x, y));
-      }
-    }
+    CopyRowReversed(y, result, height - 1 - y);
   }
   return FinishResult(result, destination);
 }

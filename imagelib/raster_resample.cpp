@@ -4,7 +4,8 @@
 // the weights are made once per destination column and row, and the pixels
 // are summed in two passes, rows first, in floats, limited and rounded only
 // at the end. Shrinking one way and enlarging the other samples each covered
-// part on its own (each sample limited), pixel by pixel.
+// part on its own (each sample limited), pixel by pixel, as do sizes whose
+// weight tables would be large.
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -148,15 +149,23 @@ bool CRaster::Resample(int32_t newWidth, int32_t newHeight, int32_t method, int3
   if (!CreateResult(result, newWidth, newHeight, GetBpp(), true)) return false;
   const double xScale = double(width) / newWidth, yScale = double(height) / newHeight;
   const bool enlarging = (xScale <= 1 && yScale <= 1) || noAveraging;
-  if (!enlarging && (xScale <= 1 || yScale <= 1)) {
-    // One way shrinking, the other enlarging.
+  // Taps per destination coordinate, and bytes of the two passes' tables.
+  const double taps = enlarging ? 2.0 * KernelRadius(method)
+                                : (xScale > yScale ? xScale : yScale) + 2;
+  const double tableBytes = double(width) * 12 + (double(newWidth) + newHeight) * taps * 8;
+  if ((!enlarging && (xScale <= 1 || yScale <= 1)) || tableBytes > double(1 << 28)) {
+    // One way shrinking and the other enlarging (each covered part sampled
+    // and limited on its own), or sizes whose tables would not be small:
+    // pixel by pixel.
     for (int32_t y = 0; y < newHeight; ++y) {
       if (StopRequested(y, newHeight)) return false;
+      const float cy = float((y + 0.5) * yScale - 0.5);
       for (int32_t x = 0; x < newWidth; ++x) {
+        const float cx = float((x + 0.5) * xScale - 0.5);
         result.SetPixelColorUnchecked(
-            x, y, GetAreaColorInterpolated(float((x + 0.5) * xScale - 0.5),
-                                           float((y + 0.5) * yScale - 0.5), float(xScale),
-                                           float(yScale), method, overflow, nullptr));
+            x, y, enlarging ? GetPixelColorInterpolated(cx, cy, method, overflow, nullptr)
+                            : GetAreaColorInterpolated(cx, cy, float(xScale), float(yScale),
+                                                       method, overflow, nullptr));
       }
     }
     return FinishResult(result, destination);

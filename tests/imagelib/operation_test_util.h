@@ -136,6 +136,26 @@ class COracleManifest {
   FILE* mFile;
 };
 
+// Pairs of pictures before and after an operation, <prefix>_<n>_in.ras and
+// _out.ras, each with the line "<what> <prefix>_<n>" in <prefix>_cases.txt.
+class COraclePairs {
+ public:
+  explicit COraclePairs(const std::string& prefix) : mManifest(prefix + "_cases.txt"), mPrefix(prefix) {}
+  bool IsOpen() const { return mManifest.IsOpen(); }
+  void Add(const CRaster& in, const CRaster& out, const std::string& what) {
+    const std::string stem = mPrefix + "_" + std::to_string(mCount++);
+    if (!DumpRaster(in, stem + "_in.ras") || !DumpRaster(out, stem + "_out.ras")) mFailed = true;
+    mManifest.Line("%s %s", what.c_str(), stem.c_str());
+  }
+  bool Failed() const { return mFailed; }
+
+ private:
+  COracleManifest mManifest;
+  std::string mPrefix;
+  int mCount = 0;
+  bool mFailed = false;
+};
+
 // An image with a selection mask, so operations work on the selection box.
 class CMaskedRaster : public CRaster {
  public:

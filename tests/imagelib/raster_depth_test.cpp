@@ -27,19 +27,13 @@ void RandomIndices(CRaster* image, uint32_t seed) {
 }
 
 TEST(Depth, ResultsForTheOracle) {
-  COracleManifest cases("depth_cases.txt");
-  ASSERT_TRUE(cases.IsOpen());
-  int n = 0;
-  auto dumpPair = [&](const CRaster& in, const CRaster& out, const std::string& what) {
-    const std::string stem = "depth_" + std::to_string(n++);
-    EXPECT_TRUE(DumpRaster(in, stem + "_in.ras") && DumpRaster(out, stem + "_out.ras"));
-    cases.Line("%s %s", what.c_str(), stem.c_str());
-  };
+  COraclePairs pairs("depth");
+  ASSERT_TRUE(pairs.IsOpen());
   const CRaster photo = Photo(131, 67, 1);
   {
     CRaster gray(photo);
     ASSERT_TRUE(gray.GrayScale());
-    dumpPair(photo, gray, "gray");
+    pairs.Add(photo, gray, "gray");
   }
   for (int32_t bpp : {1, 4, 8}) {
     CRaster indexed(37, 11, bpp);
@@ -47,36 +41,36 @@ TEST(Depth, ResultsForTheOracle) {
     RandomIndices(&indexed, uint32_t(bpp + 7));
     CRaster gray(indexed);
     ASSERT_TRUE(gray.GrayScale());
-    dumpPair(indexed, gray, "gray");
+    pairs.Add(indexed, gray, "gray");
   }
   // Nearest colours: the standard palette, and a random one of which only
   // the first 9 entries count.
   {
     CRaster standard(photo);
     ASSERT_TRUE(standard.DecreaseBpp(8, false));
-    dumpPair(photo, standard, "nearest 0");
+    pairs.Add(photo, standard, "nearest 0");
     CRaster palette(1, 1, 4);
     RandomPalette(&palette, 3);
     CRaster sixteen(photo);
     ASSERT_TRUE(sixteen.DecreaseBpp(4, false, palette.GetPalette(), 9));
     EXPECT_EQ(sixteen.GetClrImportant(), 9u);
-    dumpPair(photo, sixteen, "nearest 9");
+    pairs.Add(photo, sixteen, "nearest 9");
     // The same depth re-mapped to another palette.
     CRaster again(sixteen);
     RandomPalette(&palette, 4);
     ASSERT_TRUE(again.DecreaseBpp(4, false, palette.GetPalette(), 16));
-    dumpPair(sixteen, again, "nearest 16");
+    pairs.Add(sixteen, again, "nearest 16");
     // Floyd-Steinberg with this library's weights, exactly, from true colour
     // and from a palette image (whose diffused colours snap to its palette).
     CRaster small = Photo(45, 29, 8);
     CRaster diffused(small);
     ASSERT_TRUE(diffused.DecreaseBpp(4, true));
-    dumpPair(small, diffused, "diffuse");
+    pairs.Add(small, diffused, "diffuse");
     CRaster fromPalette(small);
     ASSERT_TRUE(fromPalette.DecreaseBpp(8, false));
     CRaster diffusedAgain(fromPalette);
     ASSERT_TRUE(diffusedAgain.DecreaseBpp(4, true));
-    dumpPair(fromPalette, diffusedAgain, "diffuse");
+    pairs.Add(fromPalette, diffusedAgain, "diffuse");
   }
   // Every dithering method on a photo, a ramp and uniform greys.
   CRaster ramp(256, 24, 8);
@@ -89,7 +83,7 @@ TEST(Depth, ResultsForTheOracle) {
     for (const CRaster* in : inputs) {
       CRaster out(*in);
       ASSERT_TRUE(out.Dither(method)) << method;
-      dumpPair(*in, out, "dither " + std::to_string(method));
+      pairs.Add(*in, out, "dither " + std::to_string(method));
     }
     for (int32_t level : {0, 128, 255}) {
       CRaster flat(33, 35, 8);
@@ -97,9 +91,10 @@ TEST(Depth, ResultsForTheOracle) {
       flat.Clear(BYTE(level));
       CRaster out(flat);
       ASSERT_TRUE(out.Dither(method));
-      dumpPair(flat, out, "dither " + std::to_string(method));
+      pairs.Add(flat, out, "dither " + std::to_string(method));
     }
   }
+  EXPECT_FALSE(pairs.Failed());
 }
 
 TEST(Depth, IncreaseAndDecreaseRules) {

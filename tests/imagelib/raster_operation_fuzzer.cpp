@@ -189,8 +189,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       // pixels, each reading at most a few source rows and columns.
       const double pixels = double(nw) * double(nh);
       const double reads = pixels * (double(w) / nw + 2) * (double(h) / nh + 2);
+      const double bytes = std::ceil(double(nw) * bpp / 32) * 4 * nh;
       if (nw > 0 && nh > 0 && (pixels > (1 << 20) || reads > (1 << 22)) &&
-          pixels * 3 <= double(RASTER_MAX_MEMORY)) {
+          bytes <= double(RASTER_MAX_MEMORY)) {
         break;
       }
       ok = image.Resample(nw, nh, in.Int(), in.Int(), nullptr, in.Bool());
