@@ -345,8 +345,8 @@ class CRaster {
   // ---- geometry (raster_flip.cpp, raster_geometry.cpp) ----
   // Turns the stored rows upside down. The arguments are accepted and unused.
   bool Flip(bool flipSelection = false, bool flipAlpha = false);
-  // The operations below put their result into destination, or into this
-  // image when it is null. Crop's y counts from the top; corners in any order.
+  // Crop and the turns put their result into destination, or into this image
+  // when it is null. Crop's y counts from the top; corners in any order.
   bool Crop(int32_t left, int32_t top, int32_t right, int32_t bottom,
             CRaster* destination = nullptr);
   // Left to right; the selection and alpha buffers stay as they are, as do
@@ -357,7 +357,7 @@ class CRaster {
   bool RotateRight(CRaster* destination = nullptr);  // clockwise
   // Positive angles (degrees) turn clockwise. Uncovered corners read the
   // overflow method's colour (replacement, white when null). Quarter and half
-  // turns optimised move pixels exactly; keepSize keeps the size and centre.
+  // turns optimised move pixels exactly; keepSize keeps the size.
   bool Rotate(float angle, CRaster* destination = nullptr, int32_t method = InterpBilinear,
               int32_t overflow = OverflowColor, const RGBQUAD* replacement = nullptr,
               bool optimizeRightAngles = true, bool keepSize = false);

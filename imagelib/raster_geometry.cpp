@@ -154,11 +154,11 @@ bool CRaster::Rotate(float angle, CRaster* destination, int32_t method, int32_t 
     // Where the far corner lands tells a quarter, half or no turn. (With keep
     // size the corners stay put, so the test would take every angle for none.)
     if (optimizeRightAngles) {
-      const PointF& far = corners[3];
-      if (far.Distance({height - 0.5f, 0.5f - width}) <= 0.25f) return RotateRight(destination);
-      if (far.Distance({0.5f - height, width - 0.5f}) <= 0.25f) return RotateLeft(destination);
-      if (far.Distance({0.5f - width, 0.5f - height}) <= 0.25f) return Rotate180(destination);
-      if (far.Distance({width - 0.5f, height - 0.5f}) <= 0.25f) {
+      const PointF& farCorner = corners[3];
+      if (farCorner.Distance({height - 0.5f, 0.5f - width}) <= 0.25f) return RotateRight(destination);
+      if (farCorner.Distance({0.5f - height, width - 0.5f}) <= 0.25f) return RotateLeft(destination);
+      if (farCorner.Distance({0.5f - width, 0.5f - height}) <= 0.25f) return Rotate180(destination);
+      if (farCorner.Distance({width - 0.5f, height - 0.5f}) <= 0.25f) {
         return destination ? destination->Copy(*this, true, true, true) : true;
       }
     }
