@@ -8,6 +8,7 @@ source "$(dirname "$0")/lib/common.sh"
 PACKAGES=(
   # cross and native toolchains
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  g++-mingw-w64-i686-posix
   mingw-w64-tools libz-mingw-w64-dev cmake ninja-build make perl g++ clang
   libclang-rt-14-dev googletest dpkg-dev xz-utils
   # native builds of the portable code
@@ -18,7 +19,7 @@ PACKAGES=(
   # independent checkers used by the tests
   python3 python3-pil python3-numpy imagemagick unzip zip file pngcheck netpbm
   libjpeg-turbo-progs libimage-exiftool-perl curl openssl
-  liblnk-utils procps locales
+  liblnk-utils procps locales fp-utils
 )
 
 missing_packages() {

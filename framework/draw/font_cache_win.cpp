@@ -57,7 +57,9 @@ CFontCache& FontCache() { return gApp.m_fontCache; }
 
 int CountDrawKitObjects() {
   const CFontCache& cache = FontCache();
-  int count = 2 * OpenSurfaceCount();
+  // Surfaces open when nothing paints are surfaces never given back; the
+  // few kept for reuse are a cache of fixed size and not counted.
+  int count = OpenSurfaceCount();
   for (const CGrowArray<FontEntry>& list : cache.fonts) count += list.count;
   for (int i = 0; i < cache.icons.count; ++i)
     count += (cache.icons.data[i].normal ? 1 : 0) + (cache.icons.data[i].disabled ? 1 : 0);

@@ -78,7 +78,8 @@ class CFontCache {
 CFontCache& FontCache();
 
 // The GDI objects and icons the drawing kit holds: cached fonts, icon
-// handles and open surfaces. Steady while the program runs; a leak shows.
+// handles and surfaces not given back. Steady while the program runs; a
+// leak shows.
 int CountDrawKitObjects();
 
 // The measuring context with its scratch surface, made on first use.

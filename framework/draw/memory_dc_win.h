@@ -27,10 +27,9 @@ class CMemoryDC {
 
  private:
   HDC* caller_;
-  HGDIOBJ replaced_;
 };
 
-// Surfaces open right now (each holds a context and a bitmap).
+// Surfaces open right now.
 int OpenSurfaceCount();
 
 // The window a context paints: its own window, or for an open surface's

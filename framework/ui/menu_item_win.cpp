@@ -7,6 +7,7 @@
 #include "framework/draw/draw_helpers_win.h"
 #include "framework/draw/font_cache_win.h"
 #include "framework/draw/memory_dc_win.h"
+#include "framework/draw/theme_table.h"
 #include "framework/ui/popup_placement.h"
 
 namespace {
@@ -37,15 +38,30 @@ CMenu* MenuOfPopup(HWND window) {
   return reinterpret_cast<CMenu*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
+// The part of a horizontal gradient over `full` that falls into `part`.
+void GradientSection(HDC dc, COLORREF a, COLORREF b, const RECT& full, const RECT& part) {
+  RECT section;
+  if (!IntersectRect(&section, &full, &part)) return;
+  double width = double(full.right - full.left);
+  COLORREF from = BlendColor((section.left - full.left) / width, a, b);
+  COLORREF to = BlendColor((section.right - full.left) / width, a, b);
+  DrawGradient(dc, from, to, section, false);
+}
+
+// Items ask for the background behind them one by one: paint only what
+// the context lets through.
 void PaintPopupBackground(CMenu* menu, HDC dc, const RECT& client) {
+  RECT wanted;
+  if (GetClipBox(dc, &wanted) == NULLREGION) return;
   int column = menu ? menu->imageColumn : 0;
   RECT rest = client;
   if (column > 0) {
     RECT strip = {client.left, client.top, client.left + 3 + column, client.bottom};
-    DrawGradient(dc, GetThemeColor(36), GetThemeColor(37), strip, false);
+    GradientSection(dc, GetThemeColor(36), GetThemeColor(37), strip, wanted);
     rest.left = strip.right;
   }
-  FillRectColor(dc, rest, GetThemeColor(38));
+  RECT fill;
+  if (IntersectRect(&fill, &rest, &wanted)) FillRectColor(dc, fill, GetThemeColor(38));
   DrawEdge3D(dc, client, true, GetThemeColor(39), GetThemeColor(40));
 }
 
@@ -57,6 +73,19 @@ CMenu::~CMenu() {
   if (popupOpen || items.count) ClosePopup();
   if (popupWindow && IsWindow(popupWindow)) DestroyWindow(popupWindow);
   popupWindow = nullptr;
+}
+
+int CMenu::Retarget(uint16_t commandId) {
+  if (popupOpen || items.count) ClosePopup();
+  CommandRecord* command = gApp.Command(commandId);
+  if (!command || !hwnd) return kStatusUnknownCommand;
+  id = commandId;
+  SetWindowLongPtrA(hwnd, GWLP_ID, LONG_PTR(commandId));
+  createFlags = command->flags;
+  intptr_t data = reinterpret_cast<intptr_t>(command->data);
+  idList = data == kEntriesFromOwner ? nullptr : static_cast<uint16_t*>(command->data);
+  Layout(command, kOrientHorizontal);
+  return 0;
 }
 
 int CMenu::OnCreate(CommandRecord* command, HWND parent, HWND, CMenu*) {

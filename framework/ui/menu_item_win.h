@@ -23,6 +23,9 @@ class CMenu : public CUIItem {
   int OpenPopup(const RECT& anchor);
   // Closes the open sub-popups first, then this one, and deletes its items.
   void ClosePopup();
+  // Shows another menu command from now on, keeping the popup window
+  // (the one menu that menus opened from code use). 0 or 61447.
+  int Retarget(uint16_t commandId);
   // True when the cursor lies on the arrow part (the last arrowWidth pixels).
   bool HitTestArrow() const;
   // Repaints a split entry when the cursor moves onto or off its arrow part.

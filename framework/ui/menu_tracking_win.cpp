@@ -97,18 +97,23 @@ CMenu* CApp::CancelMenus(CMenu* popup) {
 CMenu* CApp::TrackMenu(uint16_t menuId, const POINT* point, HWND window) {
   CancelMenus(nullptr);
   PtrArrayRemoveAll(&m_aMenuBar);
-  if (m_pTrackedMenu) {
-    m_pTrackedMenu->Destroy();
-    delete m_pTrackedMenu;
-    m_pTrackedMenu = nullptr;
-  }
-  CMenu* menu = new CMenu;
-  m_pTrackedMenu = menu;
-  if (menu->Create(menuId, window, window, nullptr) != 0) {
-    menu->Destroy();
-    delete menu;
-    m_pTrackedMenu = nullptr;
-    return nullptr;
+  CMenu* menu = m_pTrackedMenu;
+  // The kept menu serves the same window again with its popup window;
+  // another window needs a menu item of its own.
+  if (menu && menu->hwnd && GetParent(menu->hwnd) == window) {
+    if (menu->Retarget(menuId) != 0) return nullptr;
+  } else {
+    if (menu) {
+      menu->Destroy();
+      delete menu;
+    }
+    menu = m_pTrackedMenu = new CMenu;
+    if (menu->Create(menuId, window, window, nullptr) != 0) {
+      menu->Destroy();
+      delete menu;
+      m_pTrackedMenu = nullptr;
+      return nullptr;
+    }
   }
   SetForegroundWindow(window);
   POINT at;

@@ -69,15 +69,16 @@ std::vector<XMonitor> ExpectedMonitors(bool* fromServer) {
   return {{"DUMMY0", RECT{0, 0, 1280, 1024}}, {"DUMMY1", RECT{1280, 256, 2560, 1280}}};
 }
 
+// A callback of the system's calling convention (a lambda has the
+// default one, which differs on 32-bit Windows).
+BOOL CALLBACK CollectMonitorRect(HMONITOR, HDC, LPRECT rect, LPARAM param) {
+  reinterpret_cast<std::vector<RECT>*>(param)->push_back(*rect);
+  return TRUE;
+}
+
 std::vector<RECT> SystemMonitorRects() {
   std::vector<RECT> rects;
-  EnumDisplayMonitors(
-      nullptr, nullptr,
-      [](HMONITOR, HDC, LPRECT rect, LPARAM param) -> BOOL {
-        reinterpret_cast<std::vector<RECT>*>(param)->push_back(*rect);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&rects));
+  EnumDisplayMonitors(nullptr, nullptr, CollectMonitorRect, reinterpret_cast<LPARAM>(&rects));
   return rects;
 }
 
