@@ -83,3 +83,26 @@ TEST(GrayBlend, ExtremesReachTheEndsOfTheBlend) {
 }
 
 }  // namespace
+
+namespace {
+
+// In an icon with an alpha channel, a pixel of alpha 0 is hidden even where
+// the mask shows it: it neither changes nor counts for the mean.
+TEST(GrayBlend, AlphaZeroHidesPixelsOfIconsWithAlpha) {
+  std::vector<uint32_t> colors = {0xFF404040, 0x00FFFFFF, 0xFFC0C0C0};
+  std::vector<uint32_t> mask = {0, 0, 0};
+  double mean = (0x40 + 0xC0) / 2.0;
+  uint32_t first = Expected(colors[0], 128 - mean, 0x00FFFFFF, 0);
+  GrayBlendPixels(colors.data(), mask.data(), colors.size(), 0x00FFFFFF, 0);
+  EXPECT_EQ(first, colors[0]);
+  EXPECT_EQ(0x00FFFFFFu, colors[1]);
+  // Without any alpha, alpha 0 is no hint: every unmasked pixel shows.
+  std::vector<uint32_t> plain = {0x00404040, 0x00C0C0C0};
+  std::vector<uint32_t> none = {0, 0};
+  uint32_t expected = Expected(plain[0], 0, 0x0000FF00, 0);
+  GrayBlendPixels(plain.data(), none.data(), plain.size(), 0x0000FF00, 0);
+  EXPECT_EQ(expected, plain[0]);
+  EXPECT_NE(0x00404040u, plain[0]);
+}
+
+}  // namespace

@@ -36,6 +36,8 @@ TEST(DpiChild, Measure) {
   CTestFrame frame;
   Measured m;
   m.dpi = int(GetWindowDpi(frame.hwnd));
+  // The state file's default size 0 stands for 12 pixels at 96 DPI.
+  ASSERT_EQ(0, CreateAppFonts("Arial", 0, m.dpi));
   HFONT font = GetAppFont(kFontUI, m.dpi);
   LOGFONTA logFont = {};
   GetObjectA(font, sizeof(logFont), &logFont);

@@ -8,9 +8,12 @@
 #include <string>
 #include <vector>
 
+#include <commctrl.h>
+
 #include "framework/draw/draw_helpers_win.h"
 #include "framework/draw/font_cache_win.h"
 #include "framework/draw/icon_list_win.h"
+#include "framework/ui/menu_item_win.h"
 #include "framework/ui/value_items_win.h"
 #include "tests/framework/ui/ui_harness_win.h"
 #include "tests/support/test_paths.h"
@@ -19,8 +22,11 @@ namespace {
 
 enum : uint16_t {
   kA = 301, kB = 302, kDragged = 303, kBrush = 304, kColor = 305, kDynamic = 306,
-  kSlider = 307, kEnabledImage = 311, kDisabledImage = 312, kHot = 313, kSampleImage = 5000,
+  kSlider = 307, kEnabledImage = 311, kDisabledImage = 312, kHot = 313, kSplit = 314,
+  kStands = 315, kStatus = 316, kSized = 317, kSwatch = 318, kSampleImage = 5000,
+  kStandsFor = 3460, kSwatchImage = 6000,
 };
+uint16_t gSplitEntries[] = {kA, kB, kListEnd};
 constexpr uint32_t kLabel = kCommandLabel;
 
 POINT Centre(HWND window) {
@@ -84,6 +90,53 @@ TEST_F(Items, HoverPressAndReleaseRunTheCommandOnce) {
   EXPECT_TRUE(Of(MSG_ITEM_NOTIFY).empty());
   EXPECT_FALSE(gApp.GetCommandFlags(kA) & (kCommandHot | kCommandPressed));
   EXPECT_EQ(nullptr, frame_.window->GetStatusText(-2));
+}
+
+TEST_F(Items, DisablingClearsHotAndPressedAtOnce) {
+  CUIItem* a = Add(kA, kItemButton, kLabel, kTestText, 10, 10);
+  POINT centre = Centre(a->hwnd);
+  MoveMouse(centre.x, centre.y);
+  MouseButton(0, true);
+  ASSERT_TRUE(gApp.GetCommandFlags(kA) & (kCommandHot | kCommandPressed));
+  gApp.EnableCommand(kA, false);
+  EXPECT_FALSE(gApp.GetCommandFlags(kA) & (kCommandHot | kCommandPressed));
+  MouseButton(0, false);
+  EXPECT_NE(a->hwnd, GetCapture());  // the press let go although the command is off
+  EXPECT_TRUE(Of(MSG_ITEM_NOTIFY).empty());
+  gApp.EnableCommand(kA, true);
+}
+
+TEST_F(Items, AButtonCanStandForAnotherCommand) {
+  CUIItem* item = Add(kStands, kItemButton, kLabel, kTestText, 10, 10,
+                      reinterpret_cast<void*>(uintptr_t(kStandsFor)));
+  POINT centre = Centre(item->hwnd);
+  ClickAt(centre.x, centre.y);
+  std::vector<Notice> runs = Of(MSG_ITEM_NOTIFY);
+  ASSERT_EQ(1u, runs.size());
+  EXPECT_EQ(WPARAM(1u << 16 | kStandsFor), runs[0].wParam);
+}
+
+TEST_F(Items, ASplitEntryRunsOnItsMainPartAndOpensOnItsArrow) {
+  CUIItem* split = Add(kSplit, kItemMenu, kLabel | kCommandSplitOrThin, kTestText, 10, 10,
+                       gSplitEntries);
+  ASSERT_TRUE(split);
+  RECT r = ScreenRectOf(split->hwnd);
+  int middle = (r.top + r.bottom) / 2;
+  ClickAt(r.left + 5, middle);
+  std::vector<Notice> runs = Of(MSG_ITEM_NOTIFY);
+  ASSERT_EQ(1u, runs.size());
+  EXPECT_EQ(WPARAM(1u << 16 | kSplit), runs[0].wParam);
+  EXPECT_EQ(nullptr, gApp.GetOpenPopup());
+  Notices().clear();
+  gApp.m_itemMouse = {};
+  ClickAt(r.right - split->arrowWidth / 2, middle);
+  EXPECT_TRUE(Of(MSG_ITEM_NOTIFY).empty());
+  EXPECT_EQ(split, static_cast<CUIItem*>(gApp.GetOpenPopup()));
+  TakeScreenshot("split_open.png");
+  gApp.m_itemMouse = {};
+  ClickAt(r.right - split->arrowWidth / 2, middle);  // again: it closes
+  EXPECT_EQ(nullptr, gApp.GetOpenPopup());
+  EXPECT_TRUE(Of(MSG_ITEM_NOTIFY).empty());
 }
 
 TEST_F(Items, ADoubleClickNeedsBothPressesOnOneItem) {
@@ -217,6 +270,66 @@ TEST_F(Items, ADynamicTextPaintsAsItStands) {
   DeleteDC(dc);
   EXPECT_EQ(expected, shown);
   gDynamicText = nullptr;
+}
+
+int CountColor(const std::vector<uint32_t>& pixels, COLORREF color) {
+  uint32_t wanted = uint32_t(GetRValue(color)) << 16 | GetGValue(color) << 8 | GetBValue(color);
+  int count = 0;
+  for (uint32_t p : pixels) count += p == wanted;
+  return count;
+}
+
+TEST_F(Items, StatusLabelsDrawAnImageAndAProgressBox) {
+  ASSERT_EQ(0, AddIcon(kSwatchImage, 0, kIconOwnerDrawn, 0));
+  int width = 0, height = 0;
+  EXPECT_GE(GetIcon(kSwatchImage, &width, &height), 0);  // asks the first window
+  EXPECT_EQ(16, width);
+  EXPECT_EQ(16, height);
+  gDynamicText = "#6000@40Saving";
+  CUIItem* item = Add(kStatus, kItemStatic, kLabel | kCommandStretch, kTextDynamic, 10, 10);
+  ASSERT_TRUE(item);
+  item->SetPosition(-1, -1, 380, -1);
+  UpdateWindow(item->hwnd);
+  Pump(30);
+  std::vector<uint32_t> pixels = ScreenPixels(ScreenRectOf(item->hwnd));
+  // The image: the frame paints the owner-drawn swatch, a square of the
+  // label's height.
+  int side = item->textRect.bottom - item->textRect.top;
+  EXPECT_EQ(side * side, CountColor(pixels, gOwnerDrawnColor));
+  // The box: ten heights wide, filled to 40 percent.
+  int boxWidth = 10 * side;
+  int filled = CountColor(pixels, GetThemeColor(46));
+  EXPECT_NEAR(boxWidth * 40 / 100 * (side - 2), filled, 2 * side);
+  TakeScreenshot("status_label.png");
+  gDynamicText = nullptr;
+}
+
+TEST_F(Items, SizingSamplesAndTooltips) {
+  gApp.m_hwndTooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                       WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, nullptr, nullptr,
+                                       GetModuleHandleA(nullptr), nullptr);
+  ASSERT_TRUE(gApp.m_hwndTooltip);
+  // A label sized for its longest sample (text variant 4).
+  CUIItem* sized = Add(kSized, kItemButton, kLabel | kCommandSizingSample, kTestTextShort, 10, 10);
+  int sampleWidth = 0, sampleHeight = 0;
+  MeasureItemText("WWWWWWWW", false, sized->Dpi(), &sampleWidth, &sampleHeight);
+  EXPECT_EQ(sampleWidth, sized->textWidth);
+  // A tooltip for each item outside popups: its label and shortcut.
+  CUIItem* a = Add(kA, kItemButton, kLabel, kTestText, 10, 60);
+  EXPECT_EQ(2, SendMessageA(gApp.m_hwndTooltip, TTM_GETTOOLCOUNT, 0, 0));
+  char text[80] = {};
+  TTTOOLINFOA tool = {};
+  tool.cbSize = sizeof(tool);
+  tool.hwnd = frame_.hwnd;
+  tool.uId = UINT_PTR(a->hwnd);
+  tool.lpszText = text;
+  SendMessageA(gApp.m_hwndTooltip, TTM_GETTEXTA, sizeof(text), LPARAM(&tool));
+  EXPECT_STREQ("Alpha (Ctrl+A)", text);
+  for (CUIItem* item : items_) DestroyItem(item);
+  items_.clear();
+  EXPECT_EQ(0, SendMessageA(gApp.m_hwndTooltip, TTM_GETTOOLCOUNT, 0, 0));
+  DestroyWindow(gApp.m_hwndTooltip);
+  gApp.m_hwndTooltip = nullptr;
 }
 
 std::vector<uint32_t> IconOnRed(HICON icon, int size) {

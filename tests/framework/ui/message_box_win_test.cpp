@@ -116,6 +116,23 @@ TEST_F(MessageBoxes, ALongPathWithoutBlanksFitsTheBox) {
       << "the box leaves the monitor";
 }
 
+TEST_F(MessageBoxes, TextTallerThanTheScreenScrolls) {
+  BoxDriver driver;
+  std::string text = Lines(1, 200);  // within the 2,047 characters a box shows
+  HANDLE thread = CreateThread(nullptr, 0, DriveBox, &driver, 0, nullptr);
+  gApp.ShowMessage(nullptr, "Box test", "%s", 16, 0, text.c_str());
+  WaitForSingleObject(thread, 5000);
+  CloseHandle(thread);
+  ASSERT_TRUE(driver.seen.found);
+  EXPECT_NE(std::string::npos, driver.seen.text.find("Line 200"));
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoA(MonitorFromRect(&driver.seen.window, MONITOR_DEFAULTTONEAREST), &monitor);
+  EXPECT_LE(driver.seen.window.bottom - driver.seen.window.top,
+            monitor.rcWork.bottom - monitor.rcWork.top);
+  EXPECT_TRUE(driver.seen.textScrolls);
+}
+
 // A box opened from within a box, then a DPI change of the outer one: the
 // outer box keeps its own default button and bold heading.
 BoxDriver gInner;

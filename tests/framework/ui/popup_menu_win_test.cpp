@@ -16,7 +16,7 @@ namespace {
 enum : uint16_t {
   kRoot = 200, kA = 201, kB = 202, kSub = 203, kSplit = 204, kC = 205,
   kS1 = 211, kS2 = 212, kT1 = 221, kEmpty = 230, kLong = 231, kLowRoot = 232, kTallSub = 233,
-  kLongFirst = 400,
+  kBroken = 234, kAsking = 235, kLongFirst = 400,
 };
 
 uint16_t gRootEntries[] = {kA, kSeparatorCommand, kB, kSub, kSplit, kC, kListEnd};
@@ -24,6 +24,8 @@ uint16_t gSubEntries[] = {kS1, kS2, kListEnd};
 uint16_t gSplitEntries[] = {kT1, kListEnd};
 uint16_t gEmptyEntries[] = {kListEnd};
 uint16_t gLowRootEntries[] = {kA, kTallSub, kListEnd};
+uint16_t gBrokenEntries[] = {kA, kC, 9999, kS1, kListEnd};  // 9999 is no command
+uint16_t gAnswerEntries[] = {kS1, kSeparatorCommand, kS2, kListEnd};
 uint16_t gTallSubEntries[] = {kS1, kS2, kA, kC, kS1, kS2, kA, kC, kListEnd};
 uint16_t gLongEntries[201];
 
@@ -39,6 +41,8 @@ void AddMenuCommands() {
   gApp.AddCommand(kEmpty, kItemMenu, 0, 0, kTestText, gEmptyEntries);
   gApp.AddCommand(kLowRoot, kItemMenu, 0, 0, kTestText, gLowRootEntries);
   gApp.AddCommand(kTallSub, kItemMenu, 0, 0, kTestText, gTallSubEntries);
+  gApp.AddCommand(kBroken, kItemMenu, 0, 0, kTestText, gBrokenEntries);
+  gApp.AddCommand(kAsking, kItemMenu, 0, 0, kTestText, reinterpret_cast<void*>(kEntriesFromOwner));
   for (int i = 0; i < 200; ++i) {
     gLongEntries[i] = uint16_t(kLongFirst + i);
     gApp.AddCommand(gLongEntries[i], kItemButton, 0, 0xFFFF, kTestTextShort, nullptr);
@@ -269,6 +273,31 @@ TEST_F(PopupMenu, AnEmptyMenuOpensNothingAndItsKeysAreSafe) {
   EXPECT_EQ(0, gApp.ShowPopupMenu(kEmpty, &at));
   EXPECT_EQ(0, VisiblePopups());
   EXPECT_EQ(0, CountNotices(MSG_ITEM_NOTIFY));
+}
+
+TEST_F(PopupMenu, AHalfBuiltPopupIsTakenDown) {
+  POINT at = {150, 150};
+  gApp.TrackMenu(kRoot, &at, frame_.hwnd);
+  gApp.CancelMenus(nullptr);
+  int items = gApp.GetItemCount();
+  EXPECT_EQ(nullptr, gApp.TrackMenu(kBroken, &at, frame_.hwnd));
+  EXPECT_EQ(0, VisiblePopups());
+  EXPECT_EQ(items, gApp.GetItemCount());
+  EXPECT_EQ(nullptr, gApp.GetOpenPopup());
+  EXPECT_EQ(nullptr, frame_.window->openPopup);
+}
+
+TEST_F(PopupMenu, AMenuWithoutAListAsksItsOwner) {
+  POINT at = {150, 150};
+  gMenuIdsAnswer = gAnswerEntries;
+  CMenu* menu = gApp.TrackMenu(kAsking, &at, frame_.hwnd);
+  ASSERT_TRUE(menu && menu->IsOpen());
+  EXPECT_EQ(3, menu->GetEntryCount());
+  EXPECT_EQ(kS2, menu->GetEntry(2)->id);
+  gApp.CancelMenus(nullptr);
+  gMenuIdsAnswer = nullptr;  // the owner has none: nothing opens
+  EXPECT_EQ(nullptr, gApp.TrackMenu(kAsking, &at, frame_.hwnd));
+  EXPECT_EQ(0, VisiblePopups());
 }
 
 TEST_F(PopupMenu, ItemsAndPopupsLeaveNothingBehind) {

@@ -3,6 +3,7 @@
 #include "framework/draw/dpi_api_win.h"
 #include "framework/draw/font_cache_win.h"
 #include "framework/draw/draw_helpers_win.h"
+#include "framework/draw/icon_list_win.h"
 #include "framework/ui/ui_item_win.h"
 #include "tests/support/test_paths.h"
 
@@ -10,6 +11,8 @@
 
 COLORREF gFrameBackground = RGB(255, 0, 0);
 const char* gDynamicText = nullptr;
+uint16_t* gMenuIdsAnswer = nullptr;
+COLORREF gOwnerDrawnColor = RGB(0, 0, 255);
 void (*gFrameAppMessage)(WPARAM wParam) = nullptr;
 
 namespace {
@@ -17,7 +20,7 @@ namespace {
 TextRecord gTestTexts[] = {
     {kTestText, {"Alpha", "Ctrl+A", "Alpha does a"}},
     {kTestTextLong, {"A rather long label for the entry"}},
-    {kTestTextShort, {"B", nullptr, "B does b"}},
+    {kTestTextShort, {"B", nullptr, "B does b", nullptr, "WWWWWWWW"}},
     {kTextTableEnd, {}},
 };
 
@@ -32,6 +35,17 @@ LRESULT CALLBACK TestFrameProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_APP:
       if (gFrameAppMessage) gFrameAppMessage(wParam);
       return 0;
+    case MSG_GET_MENU_IDS:
+      return LRESULT(gMenuIdsAnswer);
+    case MSG_DRAW_ICON: {
+      DrawIconRecord* record = reinterpret_cast<DrawIconRecord*>(lParam);
+      if (!wParam) {
+        record->rect.right = record->rect.bottom = 16;
+        return 1;
+      }
+      FillRectColor(reinterpret_cast<HDC>(wParam), record->rect, gOwnerDrawnColor);
+      return 1;
+    }
     case MSG_GET_DYNAMIC_TEXT:
       return LRESULT(lParam == kTextLabel ? gDynamicText : nullptr);
     case MSG_PAINT_BACKGROUND: {
@@ -295,36 +309,36 @@ std::string TakeScreenshot(const std::string& name) {
   return "";
 }
 
-std::vector<WORD> EditDialogTemplate() {
+std::vector<WORD> DialogTemplate(const std::vector<DialogControl>& controls) {
   std::vector<WORD> t;
   auto dword = [&t](DWORD v) {
     t.push_back(LOWORD(v));
     t.push_back(HIWORD(v));
   };
-  auto align = [&t] {
-    if (t.size() % 2) t.push_back(0);
-  };
-  auto control = [&](DWORD style, std::vector<WORD> rect, WORD id, WORD atom) {
-    align();
-    dword(WS_CHILD | WS_VISIBLE | WS_TABSTOP | style);
-    dword(0);
-    t.insert(t.end(), rect.begin(), rect.end());
-    t.push_back(id);
-    t.push_back(0xFFFF);
-    t.push_back(atom);
-    t.push_back(0);  // title
-    t.push_back(0);  // creation data
-  };
   dword(WS_POPUP | WS_VISIBLE | WS_CAPTION | DS_MODALFRAME);
   dword(0);
-  t.push_back(2);
-  for (WORD v : {WORD(0), WORD(0), WORD(120), WORD(50)}) t.push_back(v);
+  t.push_back(WORD(controls.size()));
+  for (WORD v : {WORD(0), WORD(0), WORD(200), WORD(100)}) t.push_back(v);
   t.push_back(0);  // menu
   t.push_back(0);  // class
   t.push_back(0);  // title
-  control(ES_AUTOHSCROLL | WS_BORDER, {5, 5, 100, 12}, 100, 0x0081);
-  control(BS_DEFPUSHBUTTON, {5, 25, 40, 14}, IDOK, 0x0080);
+  for (const DialogControl& c : controls) {
+    if (t.size() % 2) t.push_back(0);  // controls start on a DWORD
+    dword(WS_CHILD | WS_VISIBLE | WS_TABSTOP | c.style);
+    dword(0);
+    for (short v : {c.x, c.y, c.width, c.height}) t.push_back(WORD(v));
+    t.push_back(c.id);
+    t.push_back(0xFFFF);
+    t.push_back(c.atom);
+    t.push_back(0);  // title
+    t.push_back(0);  // creation data
+  }
   return t;
+}
+
+std::vector<WORD> EditDialogTemplate() {
+  return DialogTemplate({{ES_AUTOHSCROLL | WS_BORDER, 5, 5, 100, 12, 100, 0x0081},
+                         {BS_DEFPUSHBUTTON, 5, 25, 40, 14, IDOK, 0x0080}});
 }
 
 HWND FindBox(HWND owner) {
@@ -357,6 +371,10 @@ void ReadBox(HWND box, BoxSeen* seen) {
   seen->headingWeight = FontWeight(GetDlgItem(box, 50108));
   seen->defaultButtonWeight = FontWeight(GetDlgItem(box, seen->defaultId));
   if (text) {
+    char name[16] = {};
+    GetClassNameA(text, name, sizeof(name));
+    LONG_PTR style = GetWindowLongPtrA(text, GWL_STYLE);
+    seen->textScrolls = !lstrcmpiA(name, "Edit") && (style & ES_READONLY) && (style & WS_VSCROLL);
     seen->textRect = ClientRectOf(box, 50109);
     HDC dc = GetDC(text);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(text, WM_GETFONT, 0, 0)));

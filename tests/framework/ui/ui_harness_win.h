@@ -45,6 +45,10 @@ int CountNotices(UINT message);
 extern COLORREF gFrameBackground;
 // The text frames answer for dynamic texts (text id 0xFFFE).
 extern const char* gDynamicText;
+// The id list frames give a menu that asks for one (MSG_GET_MENU_IDS).
+extern uint16_t* gMenuIdsAnswer;
+// Frames paint owner-drawn images (MSG_DRAW_ICON) 16 x 16 in this colour.
+extern COLORREF gOwnerDrawnColor;
 // Called when a frame receives WM_APP (wParam passed on): lets another
 // thread make the user interface thread act while a modal loop runs.
 extern void (*gFrameAppMessage)(WPARAM wParam);
@@ -101,6 +105,7 @@ struct BoxSeen {
   int defaultButtonWeight = 0;
   int textFits = 0;          // the text's wrapped height minus the control's height
   bool openAfterEscape = false;
+  bool textScrolls = false;  // the text is a read-only field with a scroll bar
 };
 
 // Answers the next message box from another thread: waits for it, reads
@@ -119,6 +124,13 @@ void ReadBox(HWND box, BoxSeen* seen);
 void PressKey(WORD key);  // from any thread
 DWORD WINAPI DriveBox(LPVOID driver);
 
-// A dialog template in memory: an edit field (id 100) and a default button
-// (id 1), modeless unless shown with DialogBoxIndirect.
+// Dialog templates in memory, in dialog units; atom 0x80 button, 0x81 edit.
+struct DialogControl {
+  DWORD style;
+  short x, y, width, height;
+  WORD id;
+  WORD atom;
+};
+std::vector<WORD> DialogTemplate(const std::vector<DialogControl>& controls);
+// An edit field (id 100) and a default button (id 1).
 std::vector<WORD> EditDialogTemplate();
