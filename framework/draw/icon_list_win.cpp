@@ -1,30 +1,12 @@
 #include "framework/draw/icon_list_win.h"
 
-#include <cstdlib>
-#include <cstring>
-
 #include "framework/app/app_win.h"
 #include "framework/draw/font_cache_win.h"
-#include "framework/draw/icon_pixels.h"
+#include "framework/draw/grey_icon_win.h"
 
 namespace {
 
 CGrowArray<IconEntry>& Icons() { return FontCache().icons; }
-
-BITMAPINFO TopDown32(int width, int height) {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  return info;
-}
-
-bool ReadBits(HDC dc, HBITMAP bitmap, int width, int height, uint32_t* out) {
-  BITMAPINFO info = TopDown32(width, height);
-  return GetDIBits(dc, bitmap, 0, UINT(height), out, &info, DIB_RGB_COLORS) == height;
-}
 
 void DestroyLooks(IconEntry* entry) {
   if (entry->normal) DestroyIcon(entry->normal);
@@ -80,39 +62,7 @@ int LoadEntry(IconEntry* entry, int size) {
 
 }  // namespace
 
-HICON MakeDisabledIcon(HICON icon) {
-  ICONINFO info = {};
-  if (!GetIconInfo(icon, &info)) return nullptr;
-  HICON result = nullptr;
-  BITMAP bitmap = {};
-  if (info.hbmColor && GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap)) {
-    int width = bitmap.bmWidth;
-    int height = bitmap.bmHeight;
-    size_t count = size_t(width) * size_t(height);
-    uint32_t* colors = static_cast<uint32_t*>(calloc(count, 4));
-    uint32_t* mask = static_cast<uint32_t*>(calloc(count, 4));
-    HDC dc = GetDC(nullptr);
-    if (colors && mask && ReadBits(dc, info.hbmColor, width, height, colors) &&
-        ReadBits(dc, info.hbmMask, width, height, mask)) {
-      GrayBlendPixels(colors, mask, count, GetThemeColor(1), GetThemeColor(3));
-      BITMAPINFO header = TopDown32(width, height);
-      void* target = nullptr;
-      HBITMAP grey = CreateDIBSection(dc, &header, DIB_RGB_COLORS, &target, nullptr, 0);
-      if (grey && target) {
-        memcpy(target, colors, count * 4);
-        ICONINFO greyInfo = {TRUE, 0, 0, info.hbmMask, grey};
-        result = CreateIconIndirect(&greyInfo);
-      }
-      if (grey) DeleteObject(grey);
-    }
-    ReleaseDC(nullptr, dc);
-    free(colors);
-    free(mask);
-  }
-  if (info.hbmColor) DeleteObject(info.hbmColor);
-  if (info.hbmMask) DeleteObject(info.hbmMask);
-  return result;
-}
+HICON MakeDisabledIcon(HICON icon) { return MakeGreyIcon(icon, GetThemeColor(1), GetThemeColor(3)); }
 
 int GetIconIndex(uint16_t key) {
   return FindSortedIndex(Icons().count, key, [](int32_t i) { return Icons().data[i].key; });

@@ -356,6 +356,15 @@ char* FormatAll(const char* format, va_list arguments) {
   return text;
 }
 
+// Shows a formatted text and frees it; -666 when it could not be made.
+int ShowFormatted(CApp* app, HWND owner, const char* caption, char* text, unsigned style,
+                  int focusControl) {
+  if (!text) return -666;
+  int result = RunBox(app, owner, caption, text, style, focusControl);
+  free(text);
+  return result;
+}
+
 }  // namespace
 
 int CApp::ShowMessage(HWND owner, const char* caption, const char* format, unsigned style,
@@ -364,10 +373,7 @@ int CApp::ShowMessage(HWND owner, const char* caption, const char* format, unsig
   va_start(arguments, focusControl);
   char* text = FormatAll(format ? format : "", arguments);
   va_end(arguments);
-  if (!text) return -666;
-  int result = RunBox(this, owner, caption, text, style, focusControl);
-  free(text);
-  return result;
+  return ShowFormatted(this, owner, caption, text, style, focusControl);
 }
 
 int CApp::ShowMessageText(HWND owner, const char* caption, uint16_t textId, int variant,
@@ -377,8 +383,5 @@ int CApp::ShowMessageText(HWND owner, const char* caption, uint16_t textId, int 
   va_start(arguments, focusControl);
   char* text = FormatAll(format ? format : "", arguments);
   va_end(arguments);
-  if (!text) return -666;
-  int result = RunBox(this, owner, caption, text, style, focusControl);
-  free(text);
-  return result;
+  return ShowFormatted(this, owner, caption, text, style, focusControl);
 }

@@ -293,6 +293,14 @@ void CUIItem::PaintContents(HDC dc, const CommandRecord& command, const ItemDraw
   }
 }
 
+ItemDrawState CUIItem::PaintBackgroundAndParts(HDC dc, const RECT& client,
+                                               const CommandRecord& command) {
+  ItemDrawState state = GetDrawState(command.flags);
+  DrawItemBackground(dc, client, state.background, state.background ? kAllCorners : 0, 0);
+  LayoutParts(client, state.pressOffset, state.centred, InPopup());
+  return state;
+}
+
 void CUIItem::PaintCommon(HDC dc, const RECT& client, int backgroundKind, int corners,
                           int stripWidth) {
   const CommandRecord* command = GetCommand();

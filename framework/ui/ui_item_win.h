@@ -69,6 +69,9 @@ class CUIItem {
   // the draw state, image, label and shortcut, through an off-screen surface.
   void PaintCommon(HDC dc, const RECT& client, int backgroundKind, int corners, int stripWidth);
   void PaintContents(HDC dc, const CommandRecord& command, const ItemDrawState& state);
+  // The background by the draw state, all corners rounded, and the parts
+  // laid out; the draw state it used.
+  ItemDrawState PaintBackgroundAndParts(HDC dc, const RECT& client, const CommandRecord& command);
 
   HWND hwnd = nullptr;
   HWND owner = nullptr;

@@ -163,9 +163,7 @@ void CBrushSize::Paint(HDC dc, const RECT& client) {
   const CommandRecord* command = GetCommand();
   if (!command) return;
   CMemoryDC surface(dc, client.right + 1, client.bottom + 1);
-  ItemDrawState state = GetDrawState(command->flags);
-  DrawItemBackground(dc, client, state.background, state.background ? kAllCorners : 0, 0);
-  LayoutParts(client, state.pressOffset, state.centred, InPopup());
+  ItemDrawState state = PaintBackgroundAndParts(dc, client, *command);
   DrawIconScaled(dc, kImageBrushFrame, command->flags, imageRect);
   const RangeValue* v = Value();
   snprintf(text, sizeof(text), "%d", int(v->value));
@@ -244,9 +242,7 @@ void CColor::Paint(HDC dc, const RECT& client) {
   const CommandRecord* command = GetCommand();
   if (!command) return;
   CMemoryDC surface(dc, client.right + 1, client.bottom + 1);
-  ItemDrawState state = GetDrawState(command->flags);
-  DrawItemBackground(dc, client, state.background, state.background ? kAllCorners : 0, 0);
-  LayoutParts(client, state.pressOffset, state.centred, InPopup());
+  ItemDrawState state = PaintBackgroundAndParts(dc, client, *command);
   const ColorValue* v = Value();
   bool enabled = command->flags & kCommandEnabled;
   COLORREF fill = enabled ? ArgbToColor(v->argb) : ColorOfKind(kTextDisabled);
@@ -305,9 +301,7 @@ void CPalette::Paint(HDC dc, const RECT& client) {
   const CommandRecord* command = GetCommand();
   if (!command) return;
   CMemoryDC surface(dc, client.right + 1, client.bottom + 1);
-  ItemDrawState state = GetDrawState(command->flags);
-  DrawItemBackground(dc, client, state.background, state.background ? kAllCorners : 0, 0);
-  LayoutParts(client, state.pressOffset, state.centred, InPopup());
+  ItemDrawState state = PaintBackgroundAndParts(dc, client, *command);
   LayoutCells();
   PaletteValue* v = Value();
   v->selected = LimitToRange(v->selected, 0, kPaletteCells - 1);
