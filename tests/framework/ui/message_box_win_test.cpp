@@ -50,6 +50,7 @@ TEST_F(MessageBoxes, ButtonSetsAnswerReturnAndEscape) {
     driver.escapeFirst = c.escape;
     EXPECT_EQ(c.result, ShowDriven(&driver, c.style, "Question")) << "style " << c.style;
     ASSERT_TRUE(driver.seen.found);
+    EXPECT_TRUE(driver.seen.keyboard) << "style " << c.style;
     EXPECT_EQ(c.buttons, driver.seen.buttons) << "style " << c.style;
     EXPECT_EQ(c.defaultId, driver.seen.defaultId) << "style " << c.style;
     EXPECT_EQ(c.escapeIgnored, driver.seen.openAfterEscape) << "style " << c.style;
@@ -147,12 +148,14 @@ DWORD WINAPI DriveNested(LPVOID parameter) {
   PostMessageA(FindWindowA("ORVWindow", nullptr), WM_APP, 0, 0);
   gInner.owner = box;
   DriveBox(&gInner);
-  for (int i = 0; i < 300 && FindBox(box); ++i) Sleep(10);
+  for (int i = 0; i < 1000 && FindBox(box); ++i) Sleep(10);
   RECT rect;
   GetWindowRect(box, &rect);
   SendMessageA(box, WM_DPICHANGED, MAKEWPARAM(144, 144), LPARAM(&rect));
   ReadBox(box, &outer->seen);
-  PressKey(VK_RETURN);
+  outer->seen.keyboard = WaitForKeyboard(box, 5000);
+  if (outer->seen.keyboard) PressKey(VK_RETURN);
+  else PostMessageA(box, WM_COMMAND, 7, 0);
   return 0;
 }
 

@@ -165,16 +165,21 @@ struct Script {
 
 DWORD WINAPI DriveModalPopup(LPVOID parameter) {
   Script* script = static_cast<Script*>(parameter);
-  for (int i = 0; i < 200 && !FindWindowA("ORVAppMenuPopup", nullptr); ++i) Sleep(10);
-  Sleep(60);
-  for (WORD key : script->keys) {
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = input[1].ki.wVk = key;
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof(INPUT));
-    Sleep(60);
+  // Keys and clicks count only once the popup shows and its owner has the
+  // keyboard; input sent after that is handled in order, so no pauses.
+  DWORD uiThread = gApp.m_dwUiThreadId;
+  for (int i = 0; i < 1000; ++i) {
+    HWND popup = nullptr;
+    while ((popup = FindWindowExA(nullptr, popup, "ORVAppMenuPopup", nullptr)) &&
+           !IsWindowVisible(popup)) {
+    }
+    HWND foreground = GetForegroundWindow();
+    if (popup && foreground &&
+        GetWindowThreadProcessId(foreground, nullptr) == uiThread)
+      break;
+    Sleep(10);
   }
+  for (WORD key : script->keys) PressKey(key);
   if (script->click.x != -1) {
     SetCursorPos(script->click.x, script->click.y);
     INPUT input[3] = {};

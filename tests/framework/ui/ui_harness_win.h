@@ -105,6 +105,7 @@ struct BoxSeen {
   int defaultButtonWeight = 0;
   int textFits = 0;          // the text's wrapped height minus the control's height
   bool openAfterEscape = false;
+  bool keyboard = false;     // the box had the keyboard (foreground, a button focused)
   bool textScrolls = false;  // the text is a read-only field with a scroll bar
 };
 
@@ -122,6 +123,8 @@ HWND FindBox(HWND owner);
 HWND WaitForBox(HWND owner);
 void ReadBox(HWND box, BoxSeen* seen);
 void PressKey(WORD key);  // from any thread
+// Waits until keys reach the window: foreground with a child focused.
+bool WaitForKeyboard(HWND window, int ms);
 DWORD WINAPI DriveBox(LPVOID driver);
 
 // Dialog templates in memory, in dialog units; atom 0x80 button, 0x81 edit.
