@@ -70,16 +70,19 @@ function(bw_add_gtest)
 endfunction()
 
 # bw_add_fuzzer(NAME <exe> SOURCES <files...> [LIBS <targets...>]
-#               [CORPUS <dir>] [SECONDS <n>])
-# libFuzzer targets exist only in the native clang tree; CTest runs each one
-# for a bounded time over a copy of its seed corpus.
+#               [CORPUS <seed folders...>] [RUNS <n>])
+# libFuzzer targets exist only in the native clang tree. CTest runs each one
+# through scripts/run-fuzzer.sh with a fixed seed for a fixed number of runs
+# over its committed seed folders, so one commit always gives one verdict.
+# Exploratory fuzzing (random seeds, for a time) is scripts/fuzz.sh.
 function(bw_add_fuzzer)
-  cmake_parse_arguments(F "" "NAME;CORPUS;SECONDS" "SOURCES;LIBS" ${ARGN})
+  # SECONDS is still accepted from older calls and ignored: runs are counted.
+  cmake_parse_arguments(F "" "NAME;RUNS;SECONDS" "SOURCES;LIBS;CORPUS" ${ARGN})
   if(NOT BW_NATIVE OR NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     return()
   endif()
-  if(NOT F_SECONDS)
-    set(F_SECONDS 10)
+  if(NOT F_RUNS)
+    set(F_RUNS 20000)
   endif()
   add_executable(${F_NAME} ${F_SOURCES})
   target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
@@ -87,7 +90,7 @@ function(bw_add_fuzzer)
   set(work ${CMAKE_CURRENT_BINARY_DIR}/${F_NAME}.corpus)
   add_test(NAME ${F_NAME}
            COMMAND ${BW_ROOT}/scripts/run-fuzzer.sh $<TARGET_FILE:${F_NAME}> ${work}
-                   ${F_SECONDS} ${F_CORPUS})
+                   ${F_RUNS} ${F_CORPUS})
   set_tests_properties(${F_NAME} PROPERTIES LABELS "native;fuzz" TIMEOUT 600)
 endfunction()
 

@@ -24,6 +24,12 @@ BYTE* DuplicateBytes(const BYTE* source, size_t size) {
 
 }  // namespace
 
+bool RasterExceedsMaxMemory(int32_t width, int32_t height, int32_t bpp) {
+  if (width <= 0 || height <= 0) return false;
+  // row bytes x height itself could overflow for the widest rows.
+  return RowBytesFor(width, SupportedDepth(bpp)) > RASTER_MAX_MEMORY / height;
+}
+
 CRaster::CRaster(int32_t type) { Startup(type); }
 
 CRaster::CRaster(int32_t width, int32_t height, int32_t bpp, int32_t type) {
@@ -76,12 +82,12 @@ BYTE* CRaster::Create(int32_t width, int32_t height, int32_t bpp, int32_t type) 
     SetErrorText("CRaster::Create : width and height must be greater than zero");
     return nullptr;
   }
-  bpp = SupportedDepth(bpp);
-  const int64_t rowBytes = RowBytesFor(width, bpp);
-  if (rowBytes * height > RASTER_MAX_MEMORY) {
+  if (RasterExceedsMaxMemory(width, height, bpp)) {
     SetErrorText("RASTER_MAX_MEMORY exceeded");
     return nullptr;
   }
+  bpp = SupportedDepth(bpp);
+  const int64_t rowBytes = RowBytesFor(width, bpp);
   const DWORD entries = bpp == 24 ? 0 : DWORD(1) << bpp;
   info.type = type;
   header.biSize = sizeof(BITMAPINFOHEADER);

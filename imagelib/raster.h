@@ -22,6 +22,9 @@ class CRasterFile;
 
 // Pixel data of one image may not exceed this many bytes (row bytes x height).
 constexpr int64_t RASTER_MAX_MEMORY = int64_t(1) << 30;
+// True when CRaster::Create would refuse the size for exceeding that limit;
+// decoders ask before they check the file's data against the size.
+bool RasterExceedsMaxMemory(int32_t width, int32_t height, int32_t bpp);
 
 // A 32-bit value read by one thread while another writes it (progress of a
 // running operation, the request to cancel it). Copyable so that the info

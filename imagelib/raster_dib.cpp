@@ -148,14 +148,12 @@ bool ReadDibPixels(CRaster& image, const DibHeader& h, const uint32_t masks[3],
     RleTarget target = {pixels, width, height, size_t(image.GetRowBytes()), h.wBitCount};
     return DecodeRle(src, size, target);
   }
+  // The caller made sure that the block holds every row.
   if (h.wBitCount == 32) {
-    if (uint64_t(width) * 4 * uint64_t(height) > size) return false;
     image.BitfieldDibToRgb(src, masks[0], masks[1], masks[2], 32);
     return true;
   }
-  const uint64_t need = DibRowBytes(width, h.wBitCount) * uint64_t(height);
-  if (need > size) return false;
-  std::memcpy(pixels, src, size_t(need));
+  std::memcpy(pixels, src, size_t(DibPixelBytes(h)));
   // 16-bit rows are shorter than the 24-bit ones and widen in place.
   if (h.wBitCount == 16) image.BitfieldDibToRgb(pixels, masks[0], masks[1], masks[2], 16);
   return true;
@@ -180,6 +178,8 @@ bool CRaster::CreateFromPackedDib(const void* packedDib, size_t size) {
   const uint64_t entries = DibPaletteEntries(h);
   const uint64_t paletteBytes = entries * DibPaletteEntrySize(h);  // < 2^35, no overflow
   if (paletteBytes > size - pos) return false;
+  // Rows the block cannot hold are refused before the image is allocated.
+  if (DibPixelBytes(h) > size - pos - paletteBytes) return false;
   if (!Create(h.iWidth, DibAbsHeight(h), h.wBitCount, RASTER_FORMAT_UNKNOWN)) return false;
   SetXDpi(DpiFromPelsPerMeter(h.iXPelsPerMeter));
   SetYDpi(DpiFromPelsPerMeter(h.iYPelsPerMeter));
@@ -193,11 +193,22 @@ bool CRaster::CreateFromPackedDib(const void* packedDib, size_t size) {
   return true;
 }
 
+void BitfieldRowToRgb(const uint8_t* source, uint8_t* target, size_t width,
+                      const uint32_t masks[3], int bpp) {
+  const uint32_t keep = bpp == 16 ? 0xFFFFu : 0xFFFFFFFFu;
+  const CMaskChannel red(masks[0] & keep), green(masks[1] & keep), blue(masks[2] & keep);
+  for (size_t x = width; x-- > 0;) {
+    const uint32_t p = bpp == 16 ? ReadLe16(source + 2 * x) : ReadLe32(source + 4 * x);
+    target[3 * x] = blue.Scale(p);
+    target[3 * x + 1] = green.Scale(p);
+    target[3 * x + 2] = red.Scale(p);
+  }
+}
+
 void CRaster::BitfieldDibToRgb(const BYTE* source, DWORD redMask, DWORD greenMask,
                                DWORD blueMask, int32_t bpp) {
   if (!source || !IsValid() || GetBpp() != 24 || (bpp != 16 && bpp != 32)) return;
-  const uint32_t keep = bpp == 16 ? 0xFFFFu : 0xFFFFFFFFu;
-  const CMaskChannel red(redMask & keep), green(greenMask & keep), blue(blueMask & keep);
+  const uint32_t masks[3] = {redMask, greenMask, blueMask};
   const size_t width = size_t(GetWidth());
   const size_t sourceRow = bpp == 16 ? (width + 1) / 2 * 4 : width * 4;
   const size_t targetRow = size_t(GetRowBytes());
@@ -205,14 +216,8 @@ void CRaster::BitfieldDibToRgb(const BYTE* source, DWORD redMask, DWORD greenMas
   // Backwards, so that 16-bit rows lying at the start of the pixel area are
   // widened in place: every write lands at or behind the pixel being read.
   for (int32_t y = GetHeight() - 1; y >= 0; --y) {
-    const BYTE* s = source + size_t(y) * sourceRow;
     BYTE* d = pixels + size_t(y) * targetRow;
     std::memset(d + 3 * width, 0, targetRow - 3 * width);
-    for (size_t x = width; x-- > 0;) {
-      const uint32_t p = bpp == 16 ? ReadLe16(s + 2 * x) : ReadLe32(s + 4 * x);
-      d[3 * x] = blue.Scale(p);
-      d[3 * x + 1] = green.Scale(p);
-      d[3 * x + 2] = red.Scale(p);
-    }
+    BitfieldRowToRgb(source + size_t(y) * sourceRow, d, width, masks, bpp);
   }
 }

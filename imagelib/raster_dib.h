@@ -81,6 +81,17 @@ inline uint32_t DibPaletteEntrySize(const DibHeader& h) {
 inline uint64_t DibRowBytes(int32_t width, uint32_t bitCount) {
   return (uint64_t(uint32_t(width)) * bitCount + 31) / 32 * 4;
 }
+// Bytes of all uncompressed rows; 0 for run-length pixels, whose size the
+// header does not tell.
+inline uint64_t DibPixelBytes(const DibHeader& h) {
+  if (h.dwCompression == 1 || h.dwCompression == 2) return 0;  // BI_RLE8, BI_RLE4
+  return DibRowBytes(h.iWidth, h.wBitCount) * uint64_t(DibAbsHeight(h));
+}
+
+// One row of 16 or 32-bit bit-field pixels to blue, green, red bytes,
+// worked from the last pixel back, so a 16-bit row may be widened in place.
+void BitfieldRowToRgb(const uint8_t* source, uint8_t* target, size_t width,
+                      const uint32_t masks[3], int bpp);
 
 // Dots per inch for pixels per metre: floor(ppm x 254 / 10000 + 0.5).
 int32_t DpiFromPelsPerMeter(int32_t pelsPerMeter);

@@ -8,6 +8,7 @@
 
 #include "imagelib/raster.h"
 #include "imagelib/raster_mem_file.h"
+#include "tests/imagelib/codecs/png/png_fuzz_input.h"
 
 namespace {
 
@@ -30,15 +31,8 @@ void RoundTrip(CRaster& image, int32_t type) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // The size probe first: a few bytes can declare a gigabyte image, which is
-  // correct to decode but only slows the search down.
-  CRasterMemFile probeFile(static_cast<const void*>(data), size);
-  CRaster probe;
-  probe.SetEscape(-1);
-  if (probe.Decode(&probeFile, RASTER_FORMAT_UNKNOWN) &&
-      int64_t(probe.GetWidth()) * probe.GetHeight() > (int64_t(1) << 22))
-    return 0;
-  CRasterMemFile file(static_cast<const void*>(data), size);
+  const std::vector<uint8_t> input = WithPngChunkCrcs(data, size);
+  CRasterMemFile file(static_cast<const void*>(input.data()), input.size());
   CRaster image;
   if (!image.Decode(&file, RASTER_FORMAT_UNKNOWN)) return 0;
   if (!image.IsValid()) abort();  // only a size probe may succeed without pixels

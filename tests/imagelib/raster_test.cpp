@@ -77,7 +77,8 @@ TEST(RasterCreate, LimitsAndTexts) {
     const char* text;
   } failures[] = {
       {32769, 32768, 8, tooLarge}, {1, 0x7FFFFFFF, 1, tooLarge}, {40000, 40000, 24, tooLarge},
-      {0x7FFFFFFF, 1, 24, tooLarge}, {-5, 10, 8, badSize},       {10, -5, 8, badSize},
+      {0x7FFFFFFF, 1, 24, tooLarge}, {0x7FFFFFFF, 0x7FFFFFFF, 32, tooLarge},
+      {-5, 10, 8, badSize},          {10, -5, 8, badSize},
       {0, 10, 8, badSize},           {10, 0, 24, badSize},
   };
   for (const auto& f : failures) {

@@ -36,6 +36,12 @@ bool SeekTo(CRasterFile* file, int64_t target) {
   return file->Seek(int32_t(target), 0) && file->Tell() == target;
 }
 
+// Bytes that pad the last stored row to 4 bytes; some writers leave them out.
+uint64_t LastRowPadding(const DibHeader& h) {
+  if (DibPixelBytes(h) == 0) return 0;
+  return DibRowBytes(h.iWidth, h.wBitCount) - (uint64_t(uint32_t(h.iWidth)) * h.wBitCount + 7) / 8;
+}
+
 void PutInfoHeader(uint8_t* b, const BITMAPINFOHEADER& h) {
   WriteLe32(b, kInfoHeaderSize);
   WriteLe32(b + 4, uint32_t(h.biWidth));
@@ -85,6 +91,10 @@ bool CRasterBMP::Decode(CRasterFile* file) {
     SetErrorText("output dimensions returned");
     return true;
   }
+  if (!RasterExceedsMaxMemory(h.iWidth, DibAbsHeight(h), h.wBitCount)) {
+    const char* missing = MissingData(file, h, start, pixelOffset);
+    if (missing) return Fail(missing);
+  }
   if (!Create(h.iWidth, DibAbsHeight(h), h.wBitCount, RASTER_FORMAT_BMP)) return false;
   SetXDpi(DpiFromPelsPerMeter(h.iXPelsPerMeter));
   SetYDpi(DpiFromPelsPerMeter(h.iYPelsPerMeter));
@@ -106,6 +116,24 @@ bool CRasterBMP::ReadInfoHeader(CRasterFile* file, DibHeader* h) {
       !ParseDibHeader(bytes, size, h))
     return Fail(kBadInfo);
   return true;
+}
+
+// Checked before the image is allocated, so that a few header bytes cannot
+// make the decoder commit memory for rows the file does not hold: null when
+// the colour table and the pixels fit in the file, else the error text.
+const char* CRasterBMP::MissingData(CRasterFile* file, const DibHeader& h, int32_t start,
+                                    uint32_t pixelOffset) {
+  const int64_t left = BytesLeft(file);
+  const uint64_t table = (DibMasksFollowHeader(h) ? 12 : 0) +
+                         DibPaletteEntries(h) * DibPaletteEntrySize(h);
+  if (left < 0 || table > uint64_t(left)) return kBadInfo;
+  int64_t available = left - int64_t(table);
+  if (pixelOffset != 0) {
+    const int64_t end = int64_t(file->Tell()) + left;
+    available = end > int64_t(start) + pixelOffset ? end - (int64_t(start) + pixelOffset) : 0;
+  }
+  if (DibPixelBytes(h) == 0) return available > 0 ? nullptr : kBadData;  // run-length data
+  return uint64_t(available) >= DibPixelBytes(h) - LastRowPadding(h) ? nullptr : kBadData;
 }
 
 bool CRasterBMP::ReadMasks(CRasterFile* file, const DibHeader& h, uint32_t masks[3]) {
@@ -140,9 +168,11 @@ bool CRasterBMP::ReadPixels(CRasterFile* file, const DibHeader& h, const uint32_
   if (h.dwCompression == BI_RLE8 || h.dwCompression == BI_RLE4) return ReadRlePixels(file, h);
   if (h.wBitCount == 32) return Read32BitPixels(file, masks);
   // Uncompressed rows have the image's own layout; 16-bit rows are shorter
-  // than the 24-bit ones they become and are widened in place.
-  const uint64_t bytes = DibRowBytes(GetWidth(), h.wBitCount) * uint64_t(GetHeight());
-  if (!ReadAll(file, GetBits(0), bytes)) return Fail(kBadData);
+  // than the 24-bit ones they become and are widened in place. The padding
+  // of the last row may be missing from the file.
+  const uint64_t bytes = DibPixelBytes(h);
+  const size_t got = file->Read(GetBits(0), 1, size_t(bytes));
+  if (got < bytes - LastRowPadding(h)) return Fail(kBadData);
   if (h.wBitCount == 16) BitfieldDibToRgb(GetBits(0), masks[0], masks[1], masks[2], 16);
   return true;
 }
@@ -158,13 +188,18 @@ bool CRasterBMP::ReadRlePixels(CRasterFile* file, const DibHeader& h) {
   return ok || Fail(kBadData);
 }
 
+// One row at a time: a whole-image buffer of 32-bit pixels would be a third
+// larger than the image itself.
 bool CRasterBMP::Read32BitPixels(CRasterFile* file, const uint32_t masks[3]) {
-  const uint64_t bytes = uint64_t(GetWidth()) * 4 * uint64_t(GetHeight());
-  uint8_t* source = static_cast<uint8_t*>(std::malloc(size_t(bytes)));
-  if (!source) return Fail(kNoMemory);
-  const bool ok = ReadAll(file, source, bytes);
-  if (ok) BitfieldDibToRgb(source, masks[0], masks[1], masks[2], 32);
-  std::free(source);
+  const size_t width = size_t(GetWidth());
+  uint8_t* row = static_cast<uint8_t*>(std::malloc(width * 4));
+  if (!row) return Fail(kNoMemory);
+  bool ok = true;
+  for (int32_t y = 0; y < GetHeight() && ok; ++y) {
+    ok = ReadAll(file, row, width * 4);
+    if (ok) BitfieldRowToRgb(row, GetBits(y), width, masks, 32);
+  }
+  std::free(row);
   return ok || Fail(kBadData);
 }
 

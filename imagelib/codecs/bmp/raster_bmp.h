@@ -16,6 +16,8 @@ class CRasterBMP : public CRasterCodec {
 
  private:
   bool ReadInfoHeader(CRasterFile* file, DibHeader* h);
+  const char* MissingData(CRasterFile* file, const DibHeader& h, int32_t start,
+                          uint32_t pixelOffset);
   bool ReadMasks(CRasterFile* file, const DibHeader& h, uint32_t masks[3]);
   bool ReadPalette(CRasterFile* file, const DibHeader& h);
   bool ReadPixels(CRasterFile* file, const DibHeader& h, const uint32_t masks[3]);

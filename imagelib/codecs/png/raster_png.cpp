@@ -17,6 +17,8 @@ const char kInfoFailed[] = "Failed to initialize PNG info structure";
 const char kUnknownColorType[] = "unknown PNG color type";
 const char kSaveFailed[] = "Error saving PNG file";
 const char kNoMemory[] = "Out of memory";
+const char kTooShort[] = "Error reading PNG file";
+constexpr uint64_t kMaxInflateRatio = 1032;
 
 void ReadData(png_structp png, png_bytep data, size_t length) {
   CRasterFile* file = static_cast<CRasterFile*>(png_get_io_ptr(png));
@@ -167,9 +169,13 @@ bool CRasterPNG::CreateForPng(PngJob* job) {
   const int bpp = job->channels >= 3 ? 24
                   : (job->channels == 2 || job->bitDepth > 8) ? 8
                                                                 : job->bitDepth;
-  if (!Create(int32_t(png_get_image_width(png, job->info)),
-              int32_t(png_get_image_height(png, job->info)), bpp, RASTER_FORMAT_PNG))
+  const int32_t width = int32_t(png_get_image_width(png, job->info));
+  const int32_t height = int32_t(png_get_image_height(png, job->info));
+  if (!RasterExceedsMaxMemory(width, height, bpp) && !StreamCanFill(job)) {
+    SetErrorText(kTooShort);
     return false;
+  }
+  if (!Create(width, height, bpp, RASTER_FORMAT_PNG)) return false;
   png_uint_32 xRes = 0, yRes = 0;
   int unit = PNG_RESOLUTION_UNKNOWN;
   // Without a unit pHYs only gives the ratio of the pixel sides: 96 DPI stays.
@@ -178,6 +184,20 @@ bool CRasterPNG::CreateForPng(PngJob* job) {
     SetYDpi(DpiFromPelsPerMeter(int32_t(yRes & 0x7FFFFFFF)));
   }
   return true;
+}
+
+// Deflate turns n bytes into at most about 1032 x n. When the stream's size
+// is known, a header whose pixels need more raw data than the rest of the
+// stream could ever inflate to is refused before anything is allocated: a
+// few hundred bytes must not commit a gigabyte.
+bool CRasterPNG::StreamCanFill(PngJob* job) {
+  const int32_t size = job->file->Size(), pos = job->file->Tell();
+  if (size < 0 || pos < 0) return true;
+  const uint64_t left = size > pos ? uint64_t(size - pos) : 0;
+  const uint64_t bits = uint64_t(png_get_image_width(job->png, job->info)) *
+                        png_get_image_height(job->png, job->info) *
+                        png_get_bit_depth(job->png, job->info) * uint64_t(job->channels);
+  return bits / 8 <= kMaxInflateRatio * left;
 }
 
 void CRasterPNG::ReadPalette(PngJob* job) {

@@ -22,6 +22,7 @@ class CRasterPNG : public CRasterCodec {
   // through them, so they hold nothing that needs a destructor.
   bool ReadImage(PngJob* job);
   bool CreateForPng(PngJob* job);
+  bool StreamCanFill(PngJob* job);
   void ReadPalette(PngJob* job);
   void ReadTransparency(PngJob* job);
   bool ReadRows(PngJob* job);

@@ -240,11 +240,3 @@ if __name__ == "__main__":
     make_foreign()
     make_hostile()
     make_sources()
-    # Seeds of the reader's fuzz target: every archive above.
-    seeds = os.path.join(OUT, "reader_seeds")
-    shutil.rmtree(seeds, ignore_errors=True)
-    os.makedirs(seeds)
-    for kind in ("hostile", "foreign"):
-        for n in os.listdir(os.path.join(OUT, kind)):
-            if os.path.getsize(os.path.join(OUT, kind, n)) < 100000:
-                shutil.copyfile(os.path.join(OUT, kind, n), os.path.join(seeds, kind + "_" + n))

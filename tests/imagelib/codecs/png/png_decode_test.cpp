@@ -99,6 +99,30 @@ TEST(PngDecode, DamagedFilesFailWithAText) {
   EXPECT_GE(count, 12);
 }
 
+// Deflate inflates at most about 1032:1. A blank image at zlib's highest
+// level comes close to that and must still decode; cut short, the same file
+// is refused by its header before anything is allocated.
+TEST(PngDecode, HeaderCheckedAgainstWhatTheStreamCanHold) {
+  CRaster blank(4096, 1024, 8);
+  blank.SetGrayPalette();
+  blank.Clear(0);
+  blank.SetCodecOption(6, RASTER_FORMAT_PNG);
+  CRasterMemFile out;
+  ASSERT_TRUE(out.Open());
+  ASSERT_TRUE(blank.Encode(&out, RASTER_FORMAT_PNG));
+  const std::vector<uint8_t> file(out.GetBuffer(), out.GetBuffer() + out.Size());
+  ASSERT_LT(file.size(), 4096u * 1024 / 900) << "not compressed near the limit";
+
+  CRasterPNG whole;
+  ASSERT_TRUE(DecodeBytes(whole, file)) << whole.GetLastError();
+  EXPECT_EQ(whole.GetPixelIndex(4095, 1023), 0);
+
+  CRasterPNG cut;
+  EXPECT_FALSE(DecodeBytes(cut, std::vector<uint8_t>(file.begin(), file.begin() + long(file.size()) / 2)));
+  EXPECT_STREQ(cut.GetLastError(), "Error reading PNG file");
+  EXPECT_FALSE(cut.IsValid());
+}
+
 TEST(PngDecode, SizeProbeAndCancel) {
   const std::vector<uint8_t> bytes = ReadBytes(FixturePath("im_type2_depth8.png"));
   ASSERT_FALSE(bytes.empty());
