@@ -24,6 +24,12 @@
 //   buffers, read-only); start with EncodeSafeCheck(file). Never change the
 //   caller's pixels or palette, even on failure.
 // - Size() or Tell() of -1 is an error; check every Read/Write count.
+// - Allocate nothing from a header before checking it against the data:
+//   first RasterExceedsMaxMemory, then what the rest of the stream can hold
+//   (BytesLeft-style for raw rows; for compressed data the most the
+//   compression can expand to, e.g. about 1032:1 for deflate, as the PNG
+//   decoder does), so that a few header bytes cannot commit a gigabyte.
+//   The JPEG, GIF, TIFF, ICO, TGA and PCX decoders follow the same rule.
 #include <cstdint>
 
 #include "imagelib/raster.h"
