@@ -29,7 +29,8 @@
 //   (BytesLeft-style for raw rows; for compressed data the most the
 //   compression can expand to, e.g. about 1032:1 for deflate, as the PNG
 //   decoder does), so that a few header bytes cannot commit a gigabyte.
-//   The JPEG, GIF, TIFF, ICO, TGA and PCX decoders follow the same rule.
+//   The JPEG decoder checks its blocks against the data the same way; the
+//   GIF, TIFF, ICO, TGA and PCX decoders follow the rule as they come.
 #include <cstdint>
 
 #include "imagelib/raster.h"

@@ -38,10 +38,16 @@ fi
 
 rm -rf "$work" "$work.crashes"
 mkdir -p "$work" "$work.crashes"
-# -reload=0: no time-driven rereading of the corpus folder. -use_cmp=0: the
-# operands of the comparisons the code makes include pointers, which differ
-# from run to run (address layout, a watchdog thread's allocations), and
-# would steer the mutations differently each time. The timeout only catches
-# hangs; a slow machine must not change the verdict.
-exec "$fuzzer" "${limits[@]}" -seed=1 -runs="$runs" -reload=0 -use_cmp=0 -timeout=60 \
-  -artifact_prefix="$work.crashes/" -print_final_stats=1 "$work" "${seeds[@]}"
+# The same inputs must take the same paths on every run. Addresses steer a
+# few of them (the operands of compared pointers, which the comparison
+# tracing would turn into mutations, and a few paths through the libraries),
+# so the run goes without address randomisation, in a fixed environment, and
+# with -use_cmp=0. -reload=0: no time-driven rereading of the corpus folder.
+# The timeout only catches hangs; a slow machine must not change the verdict.
+fixed=()
+if setarch "$(uname -m)" -R true 2>/dev/null; then
+  fixed=(setarch "$(uname -m)" -R)
+fi
+exec env -i PATH="$PATH" ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
+  "${fixed[@]}" "$fuzzer" "${limits[@]}" -seed=1 -runs="$runs" -reload=0 -use_cmp=0 \
+  -timeout=60 -artifact_prefix="$work.crashes/" -print_final_stats=1 "$work" "${seeds[@]}"

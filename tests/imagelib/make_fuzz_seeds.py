@@ -19,7 +19,7 @@ import zlib
 HERE = os.path.dirname(os.path.abspath(__file__))
 CODECS = os.path.join(HERE, 'codecs')
 # codec folder -> extensions of the fixture files that are decoder inputs
-KINDS = {'bmp': ('.bmp', '.dib'), 'dib': ('.dib',), 'png': ('.png',)}
+KINDS = {'bmp': ('.bmp', '.dib'), 'dib': ('.dib',), 'jpg': ('.jpg',), 'png': ('.png',)}
 MAX_SEED = 8192
 VOLATILE_PNG_CHUNKS = {b'tEXt', b'zTXt', b'iTXt', b'tIME'}
 
