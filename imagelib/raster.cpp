@@ -101,6 +101,7 @@ BYTE* CRaster::Create(int32_t width, int32_t height, int32_t bpp, int32_t type) 
   if (header.biClrImportant > entries) header.biClrImportant = entries;
   info.rowBytes = int32_t(rowBytes);
   info.lastValid = 0;
+  info.paletteAlpha = 0;  // the new palette is black and carries no alpha
 
   // Zeroed: black palette with reserved bytes 0, every pixel index 0.
   dib = static_cast<BYTE*>(calloc(1, GetSize()));
@@ -146,6 +147,7 @@ bool CRaster::DestroyFrames() {
 
 bool CRaster::Copy(const CRaster& source, bool copyPixels, bool copySelection, bool copyAlpha) {
   if (&source == this) return true;
+  if (HoldsFrame(&source) || source.HoldsFrame(this)) return false;
   if (source.IsGhost()) {
     Ghost(&source);
     return true;
@@ -166,7 +168,30 @@ bool CRaster::Copy(const CRaster& source, bool copyPixels, bool copySelection, b
     return false;
   }
   CopyBuffers(source, copyPixels, copySelection, copyAlpha);
+  info.paletteAlpha = source.info.paletteAlpha;  // the palette came with its alpha
   return IsValid();
+}
+
+// Frames belong to their image: one of them as the source or the target of
+// an operation on that image would be freed while it is read, or would come
+// to own the array that holds it.
+bool CRaster::HoldsFrame(const CRaster* image) const {
+  for (int32_t i = 0; frames && i < info.frameCount; ++i) {
+    if (frames[i] == image || (frames[i] && frames[i]->HoldsFrame(image))) return true;
+  }
+  return false;
+}
+
+// Imports start from the defaults, keeping only the options a caller set for
+// reading, as a decode does: no background index, palette alpha or
+// important-colour count of an earlier image survives. Frames stay.
+void CRaster::ResetForImport() {
+  CRaster fresh(info.type);
+  fresh.TakeDecodeOptions(*this);
+  const int32_t frameCount = info.frameCount;
+  header = fresh.header;
+  info = fresh.info;
+  info.frameCount = frameCount;
 }
 
 void CRaster::CopyBuffers(const CRaster& source, bool copyPixels, bool copySelection,
@@ -196,7 +221,7 @@ void CRaster::CopyInfo(const CRaster& source) {
 }
 
 void CRaster::Ghost(const CRaster* source) {
-  if (!source || source == this) return;
+  if (!source || source == this || HoldsFrame(source) || source->HoldsFrame(this)) return;
   if (!IsGhost()) {
     DestroyFrames();
     Destroy();
@@ -214,6 +239,7 @@ void CRaster::Ghost(const CRaster* source) {
 bool CRaster::Transfer(CRaster& source, bool takeFrames) {
   if (&source == this) return true;
   if (IsGhost() || source.IsGhost()) return false;
+  if (HoldsFrame(&source) || source.HoldsFrame(this)) return false;
   Destroy();
   if (takeFrames) DestroyFrames();
   TakeBuffers(source, takeFrames);
@@ -263,6 +289,8 @@ bool CRaster::CreateFromArray(const BYTE* buffer, int32_t width, int32_t height,
   if (!buffer || sourceRowBytes <= 0) return false;
   if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32) return false;
   if (bpp == 32 && int64_t(sourceRowBytes) < int64_t(width) * 4) return false;
+  if (!Destroy()) return false;
+  ResetForImport();
   if (!Create(width, height, bpp == 32 ? 24 : bpp, info.type)) return false;
   if (bpp < 24) SetGrayPalette();
   const size_t rowCopy = size_t(sourceRowBytes < info.rowBytes ? sourceRowBytes : info.rowBytes);

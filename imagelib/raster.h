@@ -251,7 +251,8 @@ class CRaster {
   bool Encode(CRasterFile* file, int32_t type);
   bool Encode(FILE* stream, int32_t type);
   bool Load(const char* path, int32_t type);
-  // Writes a temporary file beside path and replaces path only on success.
+  // Writes a new temporary file "~bwXXXX.tmp" in path's folder, flushes it
+  // to the disk and only then moves it over path. Refuses a read-only path.
   bool Save(const char* path, int32_t type);
   // True (do not encode) without a file or without pixels, with a text.
   bool EncodeSafeCheck(CRasterFile* file);
@@ -425,6 +426,8 @@ class CRaster {
   void TakeBuffers(CRaster& source, bool takeFrames);
   void CopyBuffers(const CRaster& source, bool copyPixels, bool copySelection, bool copyAlpha);
   void RecomputeLayout();
+  bool HoldsFrame(const CRaster* image) const;  // among the frames, at any depth
+  void ResetForImport();
   // The options a decode hands from the caller to the codec object.
   void TakeDecodeOptions(const CRaster& caller);
   bool DecodeWith(int32_t type, CRasterFile* file, int32_t start);

@@ -10,10 +10,11 @@
 namespace {
 
 // Bytes of a width x height bitmap at 32 bits, 0 when above the pixel limit.
+// Counted in 64 bits: a size_t product would wrap in a 32-bit build.
 size_t Bytes32(LONG width, LONG height) {
   if (width <= 0 || height <= 0) return 0;
-  const size_t bytes = size_t(width) * size_t(height) * 4;
-  return bytes > size_t(RASTER_MAX_MEMORY) ? 0 : bytes;
+  const uint64_t bytes = uint64_t(width) * uint64_t(height) * 4;
+  return bytes > uint64_t(RASTER_MAX_MEMORY) ? 0 : size_t(bytes);
 }
 
 BITMAPINFOHEADER Header32(LONG width, LONG height) {
@@ -84,6 +85,7 @@ bool CRaster::HasAlphaBitmap(HBITMAP bitmap) {
 
 bool CRaster::CreateFromBitmap(HBITMAP bitmap, HPALETTE palette, bool keepAlpha) {
   if (!Destroy()) return false;
+  ResetForImport();
   BITMAP bm = {};
   if (!bitmap || !GetObject(bitmap, sizeof bm, &bm)) return false;
   if (keepAlpha && HasAlphaBitmap(bitmap)) {
@@ -107,6 +109,7 @@ bool CRaster::CreateFromBitmap(HBITMAP bitmap, HPALETTE palette, bool keepAlpha)
   // GDI may have rewritten header fields it considers its own.
   std::memcpy(dib, &header, sizeof header);
   if (lines == 0) {
+    Destroy();  // no blank image that looks like a capture
     SetErrorText("GetDIBits failed");
     return false;
   }

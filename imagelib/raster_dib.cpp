@@ -163,6 +163,7 @@ bool ReadDibPixels(CRaster& image, const DibHeader& h, const uint32_t masks[3],
 
 bool CRaster::CreateFromPackedDib(const void* packedDib, size_t size) {
   if (!Destroy()) return false;
+  ResetForImport();
   const uint8_t* p = static_cast<const uint8_t*>(packedDib);
   DibHeader h;
   if (!ParseDibHeader(p, size, &h) || CheckDibHeader(h) != DIB_VALID) return false;
@@ -183,6 +184,7 @@ bool CRaster::CreateFromPackedDib(const void* packedDib, size_t size) {
   if (!Create(h.iWidth, DibAbsHeight(h), h.wBitCount, RASTER_FORMAT_UNKNOWN)) return false;
   SetXDpi(DpiFromPelsPerMeter(h.iXPelsPerMeter));
   SetYDpi(DpiFromPelsPerMeter(h.iYPelsPerMeter));
+  SetClrImportant(h.dwClrImportant);
   CopyDibPalette(*this, p + pos, entries, DibPaletteEntrySize(h));
   pos += paletteBytes;
   if (!ReadDibPixels(*this, h, masks, p + pos, size_t(size - pos))) {

@@ -33,6 +33,9 @@ bool ReportsFramesOnFailure(int32_t type) {
 const char kUnknownDecode[] = "Decode: Unknown or wrong format";
 const char kUnknownEncode[] = "Encode: Unknown format";
 const char kWriteFailed[] = "Error writing file";
+const char kReadOnly[] = "The file is read-only";
+const char kNoTemporary[] = "Cannot create a file in the folder";
+const char kReplaceFailed[] = "Cannot replace the file";
 
 }  // namespace
 
@@ -155,18 +158,27 @@ bool CRaster::Save(const char* path, int32_t type) {
     return false;
   }
   if (!path || !*path) return false;
-  const std::string temporary = std::string(path) + ".bwsave";
-  FILE* stream = fopen(temporary.c_str(), "wb");
-  if (!stream) return false;
+  // A rename may replace a read-only file (it does natively and under
+  // Wine); the user's mark must hold all the same.
+  if (IsReadOnlyFile(path)) {
+    SetErrorText(kReadOnly);
+    return false;
+  }
+  std::string temporary;
+  FILE* stream = CreateTemporaryBeside(path, &temporary);
+  if (!stream) {
+    SetErrorText(kNoTemporary);
+    return false;
+  }
   bool saved = Encode(stream, type);
-  const bool writeFailed = fflush(stream) != 0 || ferror(stream) != 0;
+  const bool writeFailed = !FlushToDisk(stream) || ferror(stream) != 0;
   const bool closeFailed = fclose(stream) != 0;
   if (saved && (writeFailed || closeFailed)) {
     SetErrorText(kWriteFailed);
     saved = false;
   }
   if (saved && !ReplaceFileWithTemporary(temporary.c_str(), path)) {
-    SetErrorText(kWriteFailed);
+    SetErrorText(kReplaceFailed);
     saved = false;
   }
   if (!saved) remove(temporary.c_str());

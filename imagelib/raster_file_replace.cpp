@@ -1,7 +1,107 @@
 #include "imagelib/raster_file_replace.h"
 
-#ifndef _WIN32
+#include <fcntl.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
+
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// A different starting point in every process, then one step per try.
+uint32_t NextTemporaryNumber() {
+#ifdef _WIN32
+  const uint32_t process = uint32_t(_getpid());
+#else
+  const uint32_t process = uint32_t(getpid());
+#endif
+  const uint64_t now = uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
+  static std::atomic<uint32_t> counter{uint32_t(now) * 2654435761u ^ process};
+  return counter.fetch_add(1) & 0xFFFF;
+}
+
+// The folder part with its separator ("C:" for a drive-relative Windows
+// path), empty for a bare name.
+std::string FolderOf(const std::string& path) {
+#ifdef _WIN32
+  const size_t slash = path.find_last_of("/\\:");
+#else
+  const size_t slash = path.find_last_of('/');
+#endif
+  if (slash == std::string::npos) return std::string();
+  return path.substr(0, slash + 1);
+}
+
+int OpenNew(const std::string& path) {
+#ifdef _WIN32
+  return _open(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+  return open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+#endif
+}
+
+}  // namespace
+
+FILE* CreateTemporaryBeside(const char* targetPath, std::string* temporaryPath) {
+  const std::string folder = FolderOf(targetPath);
+  static const char kHex[] = "0123456789abcdef";
+  for (int attempt = 0; attempt < 256; ++attempt) {
+    const uint32_t n = NextTemporaryNumber();
+    std::string name = folder + "~bw";
+    for (int shift = 12; shift >= 0; shift -= 4) name += kHex[(n >> shift) & 15];
+    name += ".tmp";
+    const int fd = OpenNew(name);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return nullptr;
+    }
+#ifdef _WIN32
+    FILE* stream = _fdopen(fd, "wb");
+    if (!stream) _close(fd);
+#else
+    struct stat target;
+    if (stat(targetPath, &target) == 0) fchmod(fd, target.st_mode & 07777);
+    FILE* stream = fdopen(fd, "wb");
+    if (!stream) close(fd);
+#endif
+    if (!stream) {
+      remove(name.c_str());
+      return nullptr;
+    }
+    *temporaryPath = name;
+    return stream;
+  }
+  return nullptr;
+}
+
+bool FlushToDisk(FILE* stream) {
+  if (fflush(stream) != 0) return false;
+#ifdef _WIN32
+  return _commit(_fileno(stream)) == 0;
+#else
+  return fsync(fileno(stream)) == 0;
+#endif
+}
+
+#ifndef _WIN32
+bool IsReadOnlyFile(const char* path) {
+  struct stat st;
+  if (stat(path, &st) != 0) return false;
+  // The mode bits count as well as access(): this process may be allowed to
+  // write anything (root), and the user still marked the file read-only.
+  return (st.st_mode & 0222) == 0 || access(path, W_OK) != 0;
+}
 
 bool ReplaceFileWithTemporary(const char* temporaryPath, const char* targetPath) {
   return std::rename(temporaryPath, targetPath) == 0;

@@ -35,7 +35,6 @@ class CRasterMemFile : public CRasterFile {
 
  private:
   bool Grow(int64_t needed);
-  bool MakeWritable(int64_t needed);
 
   unsigned char* mBuffer = nullptr;
   int64_t mDataSize = 0;   // end of written data

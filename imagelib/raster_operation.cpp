@@ -18,6 +18,7 @@ bool CRaster::CreateResult(CRaster& result, int32_t width, int32_t height, int32
     DWORD entries = GetNumColors() < result.GetNumColors() ? GetNumColors() : result.GetNumColors();
     if (entries > 256) entries = 256;
     result.SetPalette(GetPalette(), entries);
+    result.info.paletteAlpha = info.paletteAlpha;  // the entries came with their alpha
   }
   return true;
 }

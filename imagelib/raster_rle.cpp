@@ -45,6 +45,8 @@ class CRlePen {
     m_iX = 0;
     if (m_iRow < m_target.iHeight) ++m_iRow;
   }
+  // Past the first row: a new line or delta left it, or it is full.
+  bool FirstRowDone() const { return m_iRow > 0 || m_iX >= m_target.iWidth; }
   bool Move(uint8_t dx, uint8_t dy) {
     int64_t x = static_cast<int64_t>(m_iX) + dx;
     int64_t row = static_cast<int64_t>(m_iRow) + dy;
@@ -84,16 +86,18 @@ bool PutLiteral(CRleCursor& in, CRlePen& pen, int bpp, uint8_t count) {
 
 }  // namespace
 
-bool DecodeRle(const uint8_t* pSource, size_t nSize, const RleTarget& target) {
+bool DecodeRle(const uint8_t* pSource, size_t nSize, const RleTarget& target,
+               bool bAcceptEarlyEnd) {
   if ((target.iBpp != 8 && target.iBpp != 4) || !target.pPixels || target.iWidth <= 0 ||
       target.iHeight <= 0)
     return false;
   CRleCursor in(pSource, pSource ? nSize : 0);
   CRlePen pen(target);
+  // The data ran out before the end code (or a last padding byte is missing).
+  auto endedEarly = [&] { return bAcceptEarlyEnd && pen.FirstRowDone(); };
   uint8_t count = 0, code = 0, dx = 0, dy = 0;
   for (;;) {
-    if (!in.Take(&count)) return false;
-    if (!in.Take(&code)) return false;
+    if (!in.Take(&count) || !in.Take(&code)) return endedEarly();
     if (count != 0) {
       PutRun(pen, target.iBpp, count, code);
       continue;
@@ -105,10 +109,11 @@ bool DecodeRle(const uint8_t* pSource, size_t nSize, const RleTarget& target) {
       case 1:
         return true;
       case 2:
-        if (!in.Take(&dx) || !in.Take(&dy) || !pen.Move(dx, dy)) return false;
+        if (!in.Take(&dx) || !in.Take(&dy)) return endedEarly();
+        if (!pen.Move(dx, dy)) return false;
         break;
       default:
-        if (!PutLiteral(in, pen, target.iBpp, code)) return false;
+        if (!PutLiteral(in, pen, target.iBpp, code)) return endedEarly();
         break;
     }
   }

@@ -18,7 +18,10 @@ struct RleTarget {
 };
 
 // True when the stream reaches its end-of-bitmap code. Pixels that would lie
-// right of a row or above the top row are dropped. False for a stream that
-// runs out before its end code, a delta that leaves the image, or a target
-// that is not 4 or 8 bits.
-bool DecodeRle(const uint8_t* pSource, size_t nSize, const RleTarget& target);
+// right of a row or above the top row are dropped. False for a delta that
+// leaves the image, a target that is not 4 or 8 bits, and a stream that runs
+// out before its end code, unless bAcceptEarlyEnd is set (files: other
+// readers show what such a file holds) and the first row is complete; the
+// rows decoded so far then stay and the rest keep index 0.
+bool DecodeRle(const uint8_t* pSource, size_t nSize, const RleTarget& target,
+               bool bAcceptEarlyEnd = false);

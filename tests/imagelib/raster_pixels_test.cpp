@@ -311,15 +311,27 @@ TEST(NearestIndex, WritesThroughGhostReachTheSource) {
   EXPECT_EQ(source.GetNearestIndex(Rgb(0x00FF00)), 7);
 }
 
-TEST(NearestIndex, CopyStartsWithoutCache) {
+// A copy, or a new image in the same object, must not answer from the
+// nearest-colour cache of the palette before. The palettes change through the
+// DIB block, which no cache hears of: only the reset in Copy and Create keeps
+// the answer right.
+TEST(NearestIndex, CopyAndCreateStartWithoutCache) {
+  const RGBQUAD green = Rgb(0x00FF00);
+  auto putEntry = [](CRaster& image, int index, RGBQUAD colour) {
+    memcpy(image.GetDib() + 40 + 4 * index, &colour, 4);
+  };
   CRaster source(1, 1, 8);
-  source.SetPaletteColor(1, Rgb(0x00FF00));
-  source.GetNearestIndex(Rgb(0x00FF00));
+  source.SetPaletteColor(1, green);
+  ASSERT_EQ(source.GetNearestIndex(green), 1);
   CRaster copy(source);
-  copy.GetPalette()[1] = Rgb(0);  // forgets its own cache only
-  copy.SetPaletteColor(2, Rgb(0x00FF00));
-  EXPECT_EQ(copy.GetNearestIndex(Rgb(0x00FF00)), 2);
-  EXPECT_EQ(source.GetNearestIndex(Rgb(0x00FF00)), 1);
+  putEntry(copy, 1, Rgb(0));
+  putEntry(copy, 2, green);
+  EXPECT_EQ(copy.GetNearestIndex(green), 2);
+  EXPECT_EQ(source.GetNearestIndex(green), 1);
+
+  ASSERT_TRUE(source.Create(1, 1, 8, 0));
+  putEntry(source, 3, green);
+  EXPECT_EQ(source.GetNearestIndex(green), 3);
 }
 
 TEST(ColourHelpers, RgbToBgrAndLuminanceOrder) {

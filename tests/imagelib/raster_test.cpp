@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -286,6 +287,41 @@ TEST(RasterLife, TransferMovesBuffersAndResetsSource) {
   EXPECT_EQ(target.GetNumFrames(), 0);
   EXPECT_TRUE(third.Transfer(third));
   EXPECT_TRUE(third.IsValid());
+}
+
+// An image's own frame (at any depth) as the source, or the image as the
+// source of one of its frames, is refused: the operation would free the
+// frame while reading it, or make a frame own the array that holds it.
+TEST(RasterLife, FramesOfTheImageAreRefusedAsPartners) {
+  using Step = std::function<bool(CTestRaster& parent, CRaster& frame)>;
+  const struct {
+    const char* what;
+    Step step;
+  } cases[] = {
+      {"Transfer from a frame", [](CTestRaster& p, CRaster& f) { return p.Transfer(f, true); }},
+      {"Transfer from a frame, frames kept", [](CTestRaster& p, CRaster& f) { return p.Transfer(f, false); }},
+      {"Copy of a frame", [](CTestRaster& p, CRaster& f) { return p.Copy(f); }},
+      {"Ghost of a frame", [](CTestRaster& p, CRaster& f) { p.Ghost(&f); return p.Ghosted(); }},
+      {"frame takes the image", [](CTestRaster& p, CRaster& f) { return f.Transfer(p, true); }},
+      {"frame copies the image", [](CTestRaster& p, CRaster& f) { return f.Copy(p); }},
+      {"frame ghosts the image", [](CTestRaster& p, CRaster& f) { f.Ghost(&p); return f.GetDib() == p.GetDib(); }},
+  };
+  for (const auto& c : cases) {
+    for (bool nested : {false, true}) {
+      CTestRaster parent(4, 3, 8);
+      CTestRaster* child = new CTestRaster(2, 2, 24);
+      parent.AddFrame(child);
+      CRaster* frame = child;
+      if (nested) {
+        frame = new CRaster(1, 1, 1);
+        child->AddFrame(frame);
+      }
+      EXPECT_FALSE(c.step(parent, *frame)) << c.what << (nested ? ", nested" : "");
+      EXPECT_TRUE(parent.IsValid() && frame->IsValid()) << c.what;
+      EXPECT_EQ(parent.GetNumFrames(), 1) << c.what;
+      EXPECT_EQ(parent.Frame(0), child) << c.what;
+    }
+  }
 }
 
 TEST(RasterLife, DestroyKeepsHeaderValues) {

@@ -183,7 +183,10 @@ bool CRasterBMP::ReadRlePixels(CRasterFile* file, const DibHeader& h) {
   uint8_t* stream = static_cast<uint8_t*>(std::malloc(size_t(left)));
   if (!stream) return Fail(kNoMemory);
   RleTarget target = {GetBits(0), GetWidth(), GetHeight(), size_t(GetRowBytes()), h.wBitCount};
-  const bool ok = ReadAll(file, stream, uint64_t(left)) && DecodeRle(stream, size_t(left), target);
+  // A file may lack the end code or the last padding byte; the rows it does
+  // hold are kept.
+  const bool ok = ReadAll(file, stream, uint64_t(left)) &&
+                  DecodeRle(stream, size_t(left), target, true);
   std::free(stream);
   return ok || Fail(kBadData);
 }

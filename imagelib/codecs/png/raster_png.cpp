@@ -46,6 +46,17 @@ void OnReadError(png_structp png, png_const_charp message) {
 // Writing reports every failure with one text, set by Encode.
 void OnWriteError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
+int Square(int v) { return v * v; }
+
+// Sizes up to PNG's own limit of 2^31 - 1 a side: libpng's default of a
+// million pixels would refuse images the library holds. The image's size
+// is governed by the library's 2^30 rule, and so is the largest ancillary
+// chunk libpng will hold.
+void SetLimits(png_structp png) {
+  png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+  png_set_chunk_malloc_max(png, png_alloc_size_t(RASTER_MAX_MEMORY));
+}
+
 int ZlibLevel(uint32_t option) {
   switch (option & 0xE) {
     case 2: return 0;
@@ -135,6 +146,7 @@ bool CRasterPNG::ReadImage(PngJob* job) {
   if (setjmp(png_jmpbuf(job->png))) return false;
   png_set_read_fn(job->png, job->file, ReadData);
   png_set_error_fn(job->png, info.lastError, OnReadError, nullptr);
+  SetLimits(job->png);
   png_read_info(job->png, job->info);
   if (info.escape == -1) {
     header.biWidth = int32_t(png_get_image_width(job->png, job->info));
@@ -225,10 +237,13 @@ void CRasterPNG::ReadTransparency(PngJob* job) {
   if (!png_get_tRNS(job->png, job->info, &alphas, &count, &color)) return;
   const int shift = job->bitDepth > 8 ? 8 : 0;
   const bool palette = job->colorType == PNG_COLOR_TYPE_PALETTE;
-  if (count == 1) {
-    // A one-entry palette tRNS can only speak of entry 0.
-    SetBkgndIndex(palette ? 0 : color ? color->gray >> shift : 0);
-  } else if (count > 1 && palette && alphas && IsIndexed()) {
+  if (count == 1 && !palette) {
+    SetBkgndIndex(color ? color->gray >> shift : 0);
+  } else if (count == 1 && alphas && alphas[0] == 0) {
+    SetBkgndIndex(0);  // entry 0 fully transparent: the background entry
+  } else if (count == 1 && alphas && alphas[0] == 255) {
+    // An opaque entry 0: nothing is transparent.
+  } else if (count >= 1 && palette && alphas && IsIndexed()) {
     RGBQUAD* entries = GetPalette();
     for (DWORD i = 0; i < GetNumColors(); ++i)
       entries[i].rgbReserved = int(i) < count ? alphas[i] : 255;
@@ -308,55 +323,119 @@ bool CRasterPNG::WriteImage(PngJob* job) {
   png_structp png = job->png;
   png_set_write_fn(png, job->file, WriteData, FlushData);
   png_set_error_fn(png, nullptr, OnWriteError, nullptr);
+  SetLimits(png);
   const uint32_t option = GetCodecOption(RASTER_FORMAT_PNG);
   job->channels = GetBpp() > 8 ? 3 : 1;
   job->bitDepth = GetBpp() / job->channels;
   job->colorType = !IsIndexed() ? PNG_COLOR_TYPE_RGB
-                   : IsGrayScale() ? PNG_COLOR_TYPE_GRAY
-                                   : PNG_COLOR_TYPE_PALETTE;
+                   : WritesAsGrey()  ? PNG_COLOR_TYPE_GRAY
+                                     : PNG_COLOR_TYPE_PALETTE;
   png_set_compression_level(png, ZlibLevel(option));
   png_set_IHDR(png, job->info, png_uint_32(GetWidth()), png_uint_32(GetHeight()), job->bitDepth,
                job->colorType, (option & 1) ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_color_16 background = {};
-  background.red = background.green = background.blue = 255;
-  if (HasBkgndIndex()) {
-    const RGBQUAD c = GetBkgndColor();
-    background.red = c.rgbRed;
-    background.green = c.rgbGreen;
-    background.blue = c.rgbBlue;
-  }
-  png_set_bKGD(png, job->info, &background);
   png_set_pHYs(png, job->info, png_uint_32(header.biXPelsPerMeter),
                png_uint_32(header.biYPelsPerMeter), PNG_RESOLUTION_METER);
   for (int i = 0; i < 256; ++i) job->remap[i] = BYTE(i);
-  if (HasBkgndIndex()) {
-    const int32_t index = GetBkgndIndex();
-    png_color_16 transparent = {};
-    transparent.index = png_byte(index);
-    transparent.gray = png_uint_16(index);
-    transparent.red = background.red;
-    transparent.green = background.green;
-    transparent.blue = background.blue;
-    if (job->colorType == PNG_COLOR_TYPE_PALETTE && index > 0 && DWORD(index) < GetNumColors()) {
-      job->remap[0] = BYTE(index);
-      job->remap[index] = 0;
-      job->swapped = true;
-    }
-    job->alpha[0] = 0;
-    png_set_tRNS(png, job->info, job->alpha, 1, &transparent);
+  if (job->colorType == PNG_COLOR_TYPE_PALETTE) {
+    WritePalette(job);
+  } else {
+    WriteGreyOrRgbTransparency(job);
   }
-  if (job->colorType == PNG_COLOR_TYPE_PALETTE) WritePalette(job);
   png_write_info(png, job->info);
   if (!WriteRows(job)) return false;
   png_write_end(png, job->info);
   return job->file->Flush() && job->file->Error() == 0;
 }
 
-// PLTE (and the palette's alpha as tRNS) from copies, in file order. Enough
-// entries for the important count and for every index the pixels use.
+// Grey only when every entry is where the grey ramp of the depth puts it
+// (0 and 255 at 1 bit, steps of 17 at 4 bits, the identity at 8 bits), so
+// that a grey decoder shows the same colours; and only without alpha per
+// entry, which the grey form cannot carry.
+bool CRasterPNG::WritesAsGrey() const {
+  const RGBQUAD* palette = GetPalette();
+  const DWORD entries = GetNumColors();
+  if (!palette || entries < 2 || PaletteHasAlpha()) return false;
+  for (DWORD i = 0; i < entries; ++i) {
+    const DWORD level = i * 255 / (entries - 1);
+    if (palette[i].rgbRed != level || palette[i].rgbGreen != level || palette[i].rgbBlue != level)
+      return false;
+  }
+  return true;
+}
+
+bool CRasterPNG::PaletteHasAlpha() const {
+  const RGBQUAD* palette = GetPalette();
+  if (!info.paletteAlpha || !palette) return false;
+  for (DWORD i = 0; i < GetNumColors(); ++i)
+    if (palette[i].rgbReserved != 255) return true;
+  return false;
+}
+
+// Grey and RGB images: the background index is the one transparent grey
+// level or colour; bKGD is the background, or white.
+void CRasterPNG::WriteGreyOrRgbTransparency(PngJob* job) {
+  const bool grey = job->colorType == PNG_COLOR_TYPE_GRAY;
+  png_color_16 background = {};
+  if (HasBkgndIndex() && (!grey || DWORD(GetBkgndIndex()) < GetNumColors())) {
+    const RGBQUAD c = GetBkgndColor();
+    background.red = c.rgbRed;
+    background.green = c.rgbGreen;
+    background.blue = c.rgbBlue;
+    background.gray = png_uint_16(GetBkgndIndex());
+    png_set_tRNS(job->png, job->info, nullptr, 1, &background);
+  } else {
+    background.red = background.green = background.blue = 255;
+    background.gray = png_uint_16((1u << job->bitDepth) - 1);
+  }
+  if (!grey) background.gray = 0;
+  png_set_bKGD(job->png, job->info, &background);
+}
+
+// PLTE, tRNS and bKGD from copies, in file order. Enough entries for the
+// important count and for every index the pixels use. tRNS merges the
+// palette's alpha with the transparent background entry (file entry 0) and
+// ends at the last entry that is not opaque.
 void CRasterPNG::WritePalette(PngJob* job) {
   const RGBQUAD* palette = static_cast<const CRaster*>(this)->GetPalette();
+  const bool background = HasBkgndIndex() && DWORD(GetBkgndIndex()) < GetNumColors();
+  if (background && GetBkgndIndex() > 0) {
+    job->remap[0] = BYTE(GetBkgndIndex());
+    job->remap[GetBkgndIndex()] = 0;
+    job->swapped = true;
+  }
+  const DWORD count = PaletteEntriesToWrite(job);
+  const bool alpha = PaletteHasAlpha();
+  int lastTranslucent = -1;
+  int white = 0;
+  int whiteDistance = INT32_MAX;
+  for (DWORD j = 0; j < count; ++j) {
+    const RGBQUAD& entry = palette[job->remap[j]];
+    job->palette[j].red = entry.rgbRed;
+    job->palette[j].green = entry.rgbGreen;
+    job->palette[j].blue = entry.rgbBlue;
+    job->alpha[j] = alpha ? entry.rgbReserved : 255;
+    if (background && j == 0) job->alpha[j] = 0;
+    if (job->alpha[j] != 255) lastTranslucent = int(j);
+    const int distance = Square(255 - entry.rgbRed) + Square(255 - entry.rgbGreen) +
+                         Square(255 - entry.rgbBlue);
+    if (distance < whiteDistance) {
+      whiteDistance = distance;
+      white = int(j);
+    }
+  }
+  png_set_PLTE(job->png, job->info, job->palette, int(count));
+  if (lastTranslucent >= 0)
+    png_set_tRNS(job->png, job->info, job->alpha, lastTranslucent + 1, nullptr);
+  png_color_16 bkgd = {};
+  bkgd.index = png_byte(background ? 0 : white);
+  bkgd.red = job->palette[bkgd.index].red;
+  bkgd.green = job->palette[bkgd.index].green;
+  bkgd.blue = job->palette[bkgd.index].blue;
+  png_set_bKGD(job->png, job->info, &bkgd);
+}
+
+DWORD CRasterPNG::PaletteEntriesToWrite(PngJob* job) const {
   const int bpp = GetBpp();
   const size_t width = size_t(GetWidth());
   DWORD count = GetClrImportant() ? GetClrImportant() : GetNumColors();
@@ -369,16 +448,7 @@ void CRasterPNG::WritePalette(PngJob* job) {
     }
   }
   if (highest + 1 > count) count = highest + 1;
-  if (count > GetNumColors()) count = GetNumColors();
-  for (DWORD j = 0; j < count; ++j) {
-    const RGBQUAD& entry = palette[job->remap[j]];
-    job->palette[j].red = entry.rgbRed;
-    job->palette[j].green = entry.rgbGreen;
-    job->palette[j].blue = entry.rgbBlue;
-    job->alpha[j] = entry.rgbReserved;
-  }
-  png_set_PLTE(job->png, job->info, job->palette, int(count));
-  if (info.paletteAlpha) png_set_tRNS(job->png, job->info, job->alpha, int(count), nullptr);
+  return count > GetNumColors() ? GetNumColors() : count;
 }
 
 bool CRasterPNG::WriteRows(PngJob* job) {

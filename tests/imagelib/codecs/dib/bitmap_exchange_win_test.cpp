@@ -215,6 +215,30 @@ TEST(BitmapImport, AlphaIsDetectedAndDropped) {
   DeleteObject(rgb);
 }
 
+// The Windows imports start afresh: no background entry or important-colour
+// count of the image before survives.
+TEST(BitmapImport, ImportsForgetTheImageBefore) {
+  CRaster standard(4, 2, 8);
+  standard.SetStandardPalette();
+  HBITMAP section = MakeSection(standard, 24, std::vector<uint8_t>(4 * 2 * 3, 0x40));
+  HGLOBAL handle = standard.CopyToDibHandle();
+  ASSERT_TRUE(section && handle);
+  for (int route = 0; route < 2; ++route) {
+    CRaster image(3, 3, 8);
+    image.SetBkgndIndex(3);
+    image.SetClrImportant(2);
+    ASSERT_TRUE(route == 0 ? image.CreateFromBitmap(section, nullptr, false)
+                           : image.CreateFromDibHandle(handle));
+    EXPECT_EQ(image.GetBkgndIndex(), -1) << route;
+    EXPECT_EQ(image.GetClrImportant(), 0u) << route;
+    if (route == 1) {
+      EXPECT_EQ(image.GetNearestIndex(RgbQuadFromValue(0xFF0000)), 249);
+    }
+  }
+  DeleteObject(section);
+  GlobalFree(handle);
+}
+
 TEST(DibHandles, CopyAndImportBounds) {
   CRaster empty;
   EXPECT_EQ(empty.CopyToDibHandle(), nullptr);

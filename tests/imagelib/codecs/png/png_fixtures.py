@@ -123,22 +123,28 @@ def pil_png(im, **options):
 
 
 def transparency_cases(fx, rng):
+    """Palette tRNS: one entry of alpha 0 is the background entry, one of
+    alpha 255 is nothing at all, anything else is alpha per entry (the
+    entries past the chunk opaque)."""
     alphas = rng.integers(0, 256, 256, dtype=np.uint8)
-    for name, options in [('pil_trns_1', {'transparency': 0}),
-                          ('pil_trns_3', {'transparency': bytes(alphas[:3])}),
-                          ('pil_trns_256', {'transparency': bytes(alphas)})]:
+    for name, transparency, length in [('pil_trns_1', 0, 1),
+                                       ('pil_trns_1_opaque', b'\xff', 1),
+                                       ('pil_trns_1_half', b'\x80', 1),
+                                       ('pil_trns_3', bytes(alphas[:3]), 3),
+                                       ('pil_trns_256', bytes(alphas), 256)]:
         im = pil_palette(rng, 6, 9, 256)
-        data = pil_png(im, **options)
+        data = pil_png(im, transparency=transparency)
         found = [body for kind, body in chunks(data) if kind == b'tRNS']
-        if len(found) != 1:
-            cf.fail(name + ': PIL wrote no tRNS')
+        if len(found) != 1 or len(found[0]) != length:
+            cf.fail('%s: PIL wrote tRNS %r' % (name, found))
         trns = found[0]
-        if len(trns) == 1:
+        if trns == b'\x00':
             meta = ['bkgnd 0']
+        elif trns == b'\xff':
+            meta = ['bkgnd -1', 'alpha ' + ' '.join(['0'] * 256)]
         else:
-            meta = ['alpha ' + ' '.join(str(trns[i]) if i < len(trns) else '255' for i in range(256))]
-        if name != 'pil_trns_1' and len(trns) != int(name.split('_')[-1]):
-            cf.fail('%s: PIL wrote %d tRNS entries' % (name, len(trns)))
+            meta = ['bkgnd -1',
+                    'alpha ' + ' '.join(str(trns[i]) if i < len(trns) else '255' for i in range(256))]
         fx.add(name, name + '.png', data, np.array(Image.open(io.BytesIO(data))), 'idx')
         write_meta(fx, name, meta)
     # A transparent colour of an RGB file becomes the background colour.
