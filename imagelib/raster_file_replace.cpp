@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -18,6 +19,14 @@
 #endif
 
 namespace {
+
+// Longest path the file functions take: MAX_PATH less its terminating zero
+// on Windows; natively only a file name's 255 bytes, which ours never reach.
+#ifdef _WIN32
+constexpr size_t kMaxPathLength = 259;
+#else
+constexpr size_t kMaxPathLength = 4095;
+#endif
 
 // A different starting point in every process, then one step per try.
 uint32_t NextTemporaryNumber() {
@@ -51,16 +60,30 @@ int OpenNew(const std::string& path) {
 #endif
 }
 
+// "~bwXXXX.tmp", or, where that would take the path past the system's
+// limit although the target's own path is within it, a shorter "~XXXX" (as
+// few hex digits as room is left): the target must not be unsavable only
+// because its temporary has a longer name. Empty when not even "~X" fits.
+std::string TemporaryPath(const std::string& folder, uint32_t n) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string name = folder + "~bw";
+  for (int shift = 12; shift >= 0; shift -= 4) name += kHex[(n >> shift) & 15];
+  name += ".tmp";
+  if (name.size() <= kMaxPathLength) return name;
+  if (folder.size() + 2 > kMaxPathLength) return std::string();
+  const size_t digits = std::min<size_t>(4, kMaxPathLength - folder.size() - 1);
+  name = folder + "~";
+  for (size_t i = digits; i-- > 0;) name += kHex[(n >> (4 * i)) & 15];
+  return name;
+}
+
 }  // namespace
 
 FILE* CreateTemporaryBeside(const char* targetPath, std::string* temporaryPath) {
   const std::string folder = FolderOf(targetPath);
-  static const char kHex[] = "0123456789abcdef";
   for (int attempt = 0; attempt < 256; ++attempt) {
-    const uint32_t n = NextTemporaryNumber();
-    std::string name = folder + "~bw";
-    for (int shift = 12; shift >= 0; shift -= 4) name += kHex[(n >> shift) & 15];
-    name += ".tmp";
+    const std::string name = TemporaryPath(folder, NextTemporaryNumber());
+    if (name.empty()) return nullptr;
     const int fd = OpenNew(name);
     if (fd < 0) {
       if (errno == EEXIST) continue;

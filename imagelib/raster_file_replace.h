@@ -7,7 +7,8 @@
 #include <string>
 
 // Creates and opens for binary writing a new file "~bwXXXX.tmp" (XXXX four
-// hex digits) in the target's folder; an existing file of that name is never
+// hex digits) in the target's folder, or "~XXXX" where the longer name would
+// pass the system's path limit; an existing file of that name is never
 // opened, another name is tried. The file takes the target's permissions
 // when the target exists. Null when no such file can be made.
 FILE* CreateTemporaryBeside(const char* targetPath, std::string* temporaryPath);

@@ -146,8 +146,9 @@ TEST(Save, RefusalsSayWhyAndLeaveNothing) {
 }
 
 // Names the temporary file must never take over or outgrow: a user's file
-// named like a temporary, and a target whose name (natively) or whole path
-// (Windows) is as long as the system allows.
+// named like a temporary, and targets whose name (natively) or whole path
+// (Windows: in the deepest folder it allows) is as long as the system allows,
+// or whose short name leaves less room than the usual temporary name needs.
 TEST(Save, TemporaryNameNeverTouchesOtherFiles) {
   CRaster* image = Noise(7, 5, 3);
   const std::string folder = Folder("names");
@@ -159,19 +160,24 @@ TEST(Save, TemporaryNameNeverTouchesOtherFiles) {
   EXPECT_EQ(ReadWholeFile(older), std::vector<uint8_t>(theirs.begin(), theirs.end()));
 
 #ifdef _WIN32
+  // A folder path of 248 characters (MAX_PATH less room for an 8.3 name),
+  // then paths of 254 and 259 characters.
   std::string deep = folder;
-  // Folders up to 243 characters, then "\longest.png".
-  while (deep.size() + 41 < 242) deep = MakeFolder(deep + kSlash + std::string(40, 'd'));
-  deep = MakeFolder(deep + kSlash + std::string(242 - deep.size(), 'e'));
-  const std::string longest = deep + kSlash + "longest.png";
-  ASSERT_EQ(longest.size(), 255u);
+  while (deep.size() + 41 < 247) deep = MakeFolder(deep + kSlash + std::string(40, 'd'));
+  deep = MakeFolder(deep + kSlash + std::string(247 - deep.size(), 'e'));
+  ASSERT_EQ(deep.size(), 248u);
+  const std::string targets[] = {deep + kSlash + "a.png", deep + kSlash + "name_6.png"};
+  ASSERT_EQ(targets[1].size(), 259u);
 #else
-  const std::string longest = folder + kSlash + std::string(251, 'n') + ".png";
+  const std::string targets[] = {folder + kSlash + std::string(251, 'n') + ".png"};
 #endif
-  ASSERT_TRUE(image->Save(longest.c_str(), RASTER_FORMAT_PNG)) << image->GetLastError();
-  CRaster back;
-  ASSERT_TRUE(back.Load(longest.c_str(), RASTER_FORMAT_PNG)) << back.GetLastError();
-  EXPECT_TRUE(SamePixels(back, *image));
+  for (const std::string& target : targets) {
+    ASSERT_TRUE(image->Save(target.c_str(), RASTER_FORMAT_PNG)) << target << ": "
+                                                               << image->GetLastError();
+    CRaster back;
+    ASSERT_TRUE(back.Load(target.c_str(), RASTER_FORMAT_PNG)) << back.GetLastError();
+    EXPECT_TRUE(SamePixels(back, *image));
+  }
   delete image;
 }
 
