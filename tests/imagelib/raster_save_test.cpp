@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -65,6 +66,39 @@ std::vector<std::string> FilesIn(const std::string& folder) {
   if (dir) closedir(dir);
   return files;
 }
+
+// Takes the write permissions of a folder for its life; where this process
+// may write anywhere (root), natively, the folder is made immutable too.
+class CLockedFolder {
+ public:
+  explicit CLockedFolder(const std::string& path) : mPath(path) {
+    chmod(path.c_str(), 0555);
+#ifndef _WIN32
+    if (!Refuses() && geteuid() == 0) mImmutable = Attributes("+i");
+#endif
+  }
+  ~CLockedFolder() {
+    if (mImmutable) Attributes("-i");
+    chmod(mPath.c_str(), 0777);
+  }
+  bool Refuses() const {
+    const std::string probe = mPath + kSlash + "probe";
+    FILE* f = fopen(probe.c_str(), "wb");
+    if (!f) return true;
+    fclose(f);
+    remove(probe.c_str());
+    return false;
+  }
+
+ private:
+  bool Attributes(const char* change) const {
+    const std::string command = std::string("chattr ") + change + " '" + mPath + "' 2>/dev/null";
+    return std::system(command.c_str()) == 0;
+  }
+
+  std::string mPath;
+  bool mImmutable = false;
+};
 
 // width x height 24-bit pixels from a seed; different seeds, different images.
 CRaster* Noise(int32_t width, int32_t height, uint32_t seed) {
@@ -125,19 +159,15 @@ TEST(Save, RefusalsSayWhyAndLeaveNothing) {
   EXPECT_FALSE(image.Save(missing.c_str(), RASTER_FORMAT_BMP));
   EXPECT_STREQ(image.GetLastError(), "Cannot create a file in the folder");
 
-  // A folder that refuses new files, where the system enforces it (an
-  // administrator may write anywhere).
+  // A folder that refuses new files.
   const std::string locked = MakeFolder(folder + kSlash + "locked");
-  chmod(locked.c_str(), 0555);
-  const std::string probe = locked + kSlash + "probe";
-  if (FILE* f = fopen(probe.c_str(), "wb")) {
-    fclose(f);
-    remove(probe.c_str());
-  } else {
-    EXPECT_FALSE(image.Save((locked + kSlash + "x.bmp").c_str(), RASTER_FORMAT_BMP));
-    EXPECT_STREQ(image.GetLastError(), "Cannot create a file in the folder");
+  {
+    CLockedFolder lock(locked);
+    if (lock.Refuses()) {
+      EXPECT_FALSE(image.Save((locked + kSlash + "x.bmp").c_str(), RASTER_FORMAT_BMP));
+      EXPECT_STREQ(image.GetLastError(), "Cannot create a file in the folder");
+    }
   }
-  chmod(locked.c_str(), 0777);
   EXPECT_TRUE(FilesIn(locked).empty());
   std::vector<std::string> left = FilesIn(folder);
   std::sort(left.begin(), left.end());
