@@ -60,11 +60,13 @@ if ! cmp -s "$EXE" "$PROGRAM"; then
   cp "$EXE" "$PROGRAM.new"
   mv -f "$PROGRAM.new" "$PROGRAM"
 fi
-record=$(/usr/bin/python3 - "$PROGRAM_DIR_WIN" <<'PY'
+record=$(/usr/bin/python3 - "$PROGRAM_DIR_WIN" "${BW_UPDATE_URL:-}" "${BW_DOWNLOAD_URL:-}" <<'PY'
 import sys
 record = bytearray(1326)
-folder = sys.argv[1].encode('latin-1')[:259]
-record[20:20 + len(folder)] = folder
+# The program folder, the update check's version file and download page.
+for offset, text in zip((20, 800, 1060), sys.argv[1:4]):
+    field = text.encode('latin-1')[:259]
+    record[offset:offset + len(field)] = field
 print(record.hex())
 PY
 )

@@ -10,6 +10,7 @@
 #include "app/profiles/settings_store.h"
 #include "app/startup/program_texts.h"
 #include "framework/app/app_win.h"
+#include "framework/net/update_check_win.h"
 
 namespace {
 
@@ -100,6 +101,7 @@ LRESULT CALLBACK InterimMainWndProc(HWND window, UINT message, WPARAM wParam, LP
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+  gDailyJobs.pfnCheckForUpdateIfDue = CheckForUpdateIfDue;
   int status = gApp.Init(instance, kProductNameText, gProgramTexts, false, kLayoutVersion,
                          commandLine, showCommand);
   if (status != 0) {

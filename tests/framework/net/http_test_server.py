@@ -142,9 +142,18 @@ def route(listener, path, query, conn):
         # 22 bytes, the size the benchmark fetches.
         conn.sendall(plain(200, b'hello from the server\n'))
     elif first == 'text':
-        # The body is the query's "body" value, as given.
+        # The body is the query's "body" value, as given, and "pad" more
+        # letters (longer texts than an address can carry).
         text = urllib.parse.unquote_to_bytes(query.get('body', [''])[0])
+        text += b'w' * int(query.get('pad', ['0'])[0])
         conn.sendall(plain(200, text))
+    elif first == 'slowtext':
+        # As "text", one byte every "pause" seconds (default 0.05): a slow
+        # update server.
+        text = urllib.parse.unquote_to_bytes(query.get('body', [''])[0])
+        pause = float(query.get('pause', ['0.05'])[0])
+        conn.sendall(response(200, b'', [('Content-Length', len(text))]))
+        send_slowly(conn, text, pause)
     elif first == 'bytes':
         conn.sendall(plain(200, pattern_bytes(int(parts[1]))))
     elif first == 'status':

@@ -1,0 +1,392 @@
+// The update check inside a test process against the local server: the
+// announcement once per version, garbage that changes nothing, the daily job
+// that never waits, the stop, and the dialog's fields. Version 1.0.0 plays
+// the program's own; each test has its own data folder.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "framework/app/app_win.h"
+#include "framework/net/update_check_win.h"
+#include "framework/net/update_record.h"
+#include "framework/settings/data_folder.h"
+#include "tests/framework/net/net_test_server.h"
+#include "tests/support/modal_watchdog.h"
+#include "tests/support/test_paths.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+std::string Encode(const std::string& text) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : text) {
+    if (isalnum(c) || c == '.' || c == '-') {
+      out += char(c);
+    } else {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    }
+  }
+  return out;
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "<missing>";
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string ControlText(HWND dialog, int id) {
+  char text[512] = {};
+  GetDlgItemTextA(dialog, id, text, sizeof(text));
+  return text;
+}
+
+bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
+  auto start = Clock::now();
+  while (!done()) {
+    if (MsSince(start) > milliseconds) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
+void Press(HWND dialog, int id) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
+}
+
+class UpdateCheckTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    server = new CNetTestServer();
+    if (server->Available()) TrustTestAuthority(*server, true);
+    gApp.m_hInstance = GetModuleHandleA(nullptr);
+    strcpy(gApp.m_szProductName, "Brightwarden");
+    gApp.m_ulVersionMajor = 1;
+    gApp.m_ulVersionMinor = 0;
+    gApp.m_ulVersionBuild = 0;
+    SetUpdateCheckIdleLimit(3000);
+  }
+  static void TearDownTestSuite() {
+    delete server;
+    server = nullptr;
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(server->Available()) << server->Why();
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    folder_ = TestOutputPath(name);
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    ASSERT_TRUE(SetDataFolder(folder_.c_str()));
+    StoreRecord(UpdateCheckRecord{});  // as new: the process keeps what it read last
+    SetDownload("https://localhost/download");
+  }
+
+  void TearDown() override {
+    EXPECT_TRUE(WaitForUpdateCheck(10000));
+    CloseAnnouncement();
+  }
+
+  std::string RecordPath() const { return folder_ + "\\(ORV)UpdateCheck.kzc"; }
+
+  static void SetField(char* field, const std::string& text) {
+    memset(field, 0, 260);
+    snprintf(field, 260, "%s", text.c_str());
+  }
+  static void SetUrl(const std::string& url) { SetField(gApp.m_install.szUpdateUrl, url); }
+  static void SetDownload(const std::string& url) { SetField(gApp.m_install.szDownloadUrl, url); }
+
+  // The published text, served by `listener`; `path` "text" or "slowtext".
+  static std::string TextUrl(const std::string& text, const std::string& listener = "plain",
+                             const std::string& path = "text", const std::string& extra = "") {
+    token_ = UniqueToken("update");
+    return server->Url(listener, "/" + path + "?body=" + Encode(text) + "&t=" + token_ + extra);
+  }
+
+  static size_t Requests() { return server->Connections(token_).size(); }
+
+  UpdateCheckRecord StoredRecord() const {
+    UpdateCheckRecord record = {};
+    std::string bytes = ReadBytes(RecordPath());
+    EXPECT_EQ(sizeof(record), bytes.size());
+    if (bytes.size() == sizeof(record)) memcpy(&record, bytes.data(), sizeof(record));
+    return record;
+  }
+
+  void StoreRecord(const UpdateCheckRecord& record) const {
+    WriteBytes(RecordPath(), std::string(reinterpret_cast<const char*>(&record), sizeof(record)));
+  }
+
+  // Runs one due check to its end; the announcement it opened, or null.
+  HWND CheckOnce(const std::string& url) {
+    SetUrl(url);
+    CheckForUpdateIfDue();
+    EXPECT_TRUE(WaitForUpdateCheck(10000)) << url;
+    return GetUpdateCheckDialog();
+  }
+
+  // The stored check moved back by more than the interval, so the next
+  // daily job checks again.
+  void MakeDue() const {
+    UpdateCheckRecord record = StoredRecord();
+    record.llLastCheck -= 8 * kSecondsPerDay;
+    StoreRecord(record);
+  }
+
+  static void CloseAnnouncement() {
+    HWND dialog = GetUpdateCheckDialog();
+    if (!dialog) return;
+    Press(dialog, IDCANCEL);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && !GetUpdateCheckDialog(); }, 5000));
+  }
+
+  // Opens the dialog modal on this thread while `drive` works it from
+  // another; the dialog is cancelled afterwards if `drive` left it open.
+  static void WithModalDialog(const std::function<void(HWND)>& drive) {
+    CModalWatchdogPause pause;
+    std::thread helper([&] {
+      HWND dialog = nullptr;
+      WaitUntil([&] { return (dialog = GetUpdateCheckDialog()) != nullptr && IsWindowVisible(dialog); },
+                5000);
+      if (dialog) drive(dialog);
+      if (dialog && IsWindow(dialog)) Press(dialog, IDCANCEL);
+    });
+    ShowUpdateCheckDialog(nullptr);
+    helper.join();
+  }
+
+  static CNetTestServer* server;
+  static std::string token_;
+  std::string folder_;
+};
+
+CNetTestServer* UpdateCheckTest::server = nullptr;
+std::string UpdateCheckTest::token_;
+
+TEST_F(UpdateCheckTest, EachNewerVersionIsAnnouncedOnce) {
+  CModalWatchdogPause pause;
+  for (const char* listener : {"plain", "good"}) {
+    SCOPED_TRACE(listener);
+    StoreRecord(UpdateCheckRecord{});
+    HWND dialog = CheckOnce(TextUrl("1.0.1 released today", listener));
+    ASSERT_NE(nullptr, dialog);
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(dialog, kIdUpdateStatus) == "New version available"; },
+                          3000))
+        << ControlText(dialog, kIdUpdateStatus);
+    char title[100] = {};
+    GetWindowTextA(dialog, title, sizeof(title));
+    EXPECT_STREQ("Brightwarden Update Check", title);
+    EXPECT_EQ("1.0.0", ControlText(dialog, kIdInstalledVersion));
+    EXPECT_EQ("1.0.1 released today", ControlText(dialog, kIdAvailableVersion));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, kIdUpdateButton)));
+    EXPECT_FALSE(IsUpdateCheckRunning());
+    // Python reads this copy as the stored record's second opinion.
+    WriteBytes(TestOutputPath(std::string("announced-") + listener + ".kzc"), ReadBytes(RecordPath()));
+
+    // "Check now!" in the announcement fetches again and updates it.
+    SetUrl(TextUrl("1.0.2 even newer", listener));
+    Press(dialog, kIdCheckNow);
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(dialog, kIdAvailableVersion) == "1.0.2 even newer"; },
+                          5000));
+    EXPECT_EQ("New version available", ControlText(dialog, kIdUpdateStatus));
+    CloseAnnouncement();
+    auto start = Clock::now();
+    EXPECT_EQ(kUpdateStarted, StartUpdateCheck());
+    EXPECT_LT(MsSince(start), 100);
+    EXPECT_TRUE(WaitForUpdateCheck(10000));
+    CloseAnnouncement();  // the same 1.0.2 text: nothing was opened
+  }
+
+  // Once per version, whatever the words; the stored text is cut to 259.
+  StoreRecord(UpdateCheckRecord{});
+  ASSERT_NE(nullptr, CheckOnce(TextUrl("1.0.1 released today")));
+  CloseAnnouncement();
+  struct Step {
+    std::string published;
+    bool announced;
+    uint8_t newer;
+    int pad;  // letters the server adds
+  } steps[] = {
+      {"1.0.1 released today", false, 1},
+      {"1.0.1 with other words", false, 1},
+      {"1.0.1 ", false, 1, 300},
+      {"1.0.2", true, 1},
+      {"1.0.0", false, 0},
+      {"0.9.9 older", false, 0},
+      {"\xEF\xBB\xBF" "1.0.3", true, 1},
+  };
+  for (const Step& step : steps) {
+    MakeDue();
+    std::string extra = step.pad ? "&pad=" + std::to_string(step.pad) : "";
+    HWND dialog = CheckOnce(TextUrl(step.published, "plain", "text", extra));
+    EXPECT_EQ(step.announced, dialog != nullptr) << step.published;
+    UpdateCheckRecord record = StoredRecord();
+    EXPECT_EQ(step.newer, record.bNewer) << step.published;
+    std::string served = step.published + std::string(size_t(step.pad), 'w');
+    EXPECT_EQ(served.substr(0, 259), record.szFetchedText);
+    EXPECT_EQ(1u, Requests()) << step.published;
+    CloseAnnouncement();
+  }
+}
+
+TEST_F(UpdateCheckTest, GarbageChangesNothing) {
+  UpdateCheckRecord before = {};
+  snprintf(before.szFetchedText, sizeof(before.szFetchedText), "0.9.0 the last one");
+  before.bEnabled = 1;
+  before.iIntervalDays = 7;
+  StoreRecord(before);
+  const std::string original = ReadBytes(RecordPath());
+  const std::string garbage[] = {
+      TextUrl(""),
+      TextUrl("garbage"),
+      TextUrl("-1.0.1"),
+      TextUrl("99999999999.1.1"),
+      TextUrl("1.0"),
+      server->Url("plain", "/raw/html"),
+      server->Url("plain", "/status/404"),
+      server->Url("plain", "/status/500"),
+      server->Url("plain", "/raw/midbody"),
+      TextUrl("1.0.1", "wrongname"),
+      TextUrl("1.0.1", "selfsigned"),
+      "ftp://localhost/version.txt",
+  };
+  for (const std::string& url : garbage) {
+    EXPECT_EQ(nullptr, CheckOnce(url)) << url;
+    EXPECT_EQ(original, ReadBytes(RecordPath())) << url;
+  }
+  // An open dialog tells which kind of failure it was.
+  for (const auto& expected : {std::make_pair(TextUrl("garbage"), "Version format error"),
+                               std::make_pair(server->Url("plain", "/status/404"),
+                                              "Version download error")}) {
+    SetUrl(expected.first);
+    std::string status;
+    WithModalDialog([&](HWND dialog) {
+      Press(dialog, kIdCheckNow);
+      WaitUntil([&] { return ControlText(dialog, kIdUpdateStatus) == expected.second; }, 5000);
+      status = ControlText(dialog, kIdUpdateStatus);
+    });
+    EXPECT_EQ(expected.second, status);
+    EXPECT_EQ(original, ReadBytes(RecordPath()));
+  }
+}
+
+TEST_F(UpdateCheckTest, TheDailyJobNeverWaits) {
+  gDailyJobs = {CheckForUpdateIfDue, nullptr};
+  SetUrl(TextUrl("0.9.9 slowly", "plain", "slowtext", "&pause=0.1"));
+  for (int i = 0; i < 2; ++i) {
+    auto start = Clock::now();
+    gApp.RunDailyJobs();
+    EXPECT_LT(MsSince(start), 50) << "run " << i;
+    EXPECT_TRUE(IsUpdateCheckRunning());
+  }
+  gDailyJobs = {nullptr, nullptr};
+  EXPECT_TRUE(WaitForUpdateCheck(10000));
+  EXPECT_EQ(1u, Requests());
+  EXPECT_STREQ("0.9.9 slowly", StoredRecord().szFetchedText);
+}
+
+TEST_F(UpdateCheckTest, CancelStopsTheCheckAndStoresNothing) {
+  UpdateCheckRecord before = {};
+  before.bEnabled = 1;
+  before.iIntervalDays = 7;
+  StoreRecord(before);
+  const std::string original = ReadBytes(RecordPath());
+  SetUrl(TextUrl("1.0.1 very slowly", "good", "slowtext", "&pause=0.2"));
+  double stopMs = -1;
+  WithModalDialog([&](HWND dialog) {
+    Press(dialog, kIdCheckNow);
+    WaitUntil([&] { return Requests() == 1; }, 5000);
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(dialog, kIdUpdateStatus) == "Checking..."; }, 2000));
+    auto start = Clock::now();
+    Press(dialog, IDCANCEL);
+    if (WaitUntil([] { return !IsUpdateCheckRunning(); }, 5000)) stopMs = MsSince(start);
+  });
+  EXPECT_GE(stopMs, 0);
+  EXPECT_LT(stopMs, 300);
+  EXPECT_EQ(original, ReadBytes(RecordPath()));
+  auto start = Clock::now();
+  SetUrl(TextUrl("1.0.0"));
+  EXPECT_EQ(kUpdateStarted, StartUpdateCheck());
+  EXPECT_LT(MsSince(start), 100);
+}
+
+TEST_F(UpdateCheckTest, TheDialogStoresSwitchAndInterval) {
+  UpdateCheckRecord today = {};
+  today.bEnabled = 1;
+  today.iIntervalDays = 7;
+  today.llLastCheck = StartOfDay(int64_t(time(nullptr)));
+  struct Case {
+    const char* entered;
+    bool checked;
+    int32_t days;
+  } cases[] = {{"3", true, 7}, {"20000", true, 9999}, {"", true, 7}, {"30", false, 30}};
+  for (const Case& c : cases) {
+    StoreRecord(today);
+    bool intervalEnabled = true;
+    WithModalDialog([&](HWND dialog) {
+      SetDlgItemTextA(dialog, kIdIntervalDays, c.entered);
+      if (!c.checked) {
+        SendDlgItemMessageA(dialog, kIdAutomaticCheck, BM_SETCHECK, BST_UNCHECKED, 0);
+        Press(dialog, kIdAutomaticCheck);
+        WaitUntil([&] { return !IsWindowEnabled(GetDlgItem(dialog, kIdIntervalDays)); }, 2000);
+      }
+      intervalEnabled = IsWindowEnabled(GetDlgItem(dialog, kIdIntervalDays)) != FALSE;
+      Press(dialog, IDOK);
+      WaitUntil([&] { return !IsWindow(dialog); }, 5000);
+    });
+    UpdateCheckRecord stored = StoredRecord();
+    EXPECT_EQ(c.days, stored.iIntervalDays) << c.entered;
+    EXPECT_EQ(c.checked ? 1 : 0, stored.bEnabled) << c.entered;
+    EXPECT_EQ(c.checked, intervalEnabled) << c.entered;
+    EXPECT_EQ(today.llLastCheck, stored.llLastCheck);
+  }
+
+  // OK during a check keeps both the new interval and what the check found.
+  today.llLastCheck = 0;
+  StoreRecord(today);
+  SetUrl(TextUrl("1.0.0 found meanwhile", "plain", "slowtext", "&pause=0.02"));
+  WithModalDialog([&](HWND dialog) {
+    Press(dialog, kIdCheckNow);
+    WaitUntil([] { return IsUpdateCheckRunning(); }, 2000);
+    SetDlgItemTextA(dialog, kIdIntervalDays, "30");
+    Press(dialog, IDOK);
+    WaitUntil([&] { return !IsWindow(dialog); }, 5000);
+  });
+  EXPECT_TRUE(WaitForUpdateCheck(10000));
+  UpdateCheckRecord stored = StoredRecord();
+  EXPECT_EQ(30, stored.iIntervalDays);
+  EXPECT_STREQ("1.0.0 found meanwhile", stored.szFetchedText);
+}
+
+TEST_F(UpdateCheckTest, UpdateOpensOnlyAWebAddress) {
+  CModalWatchdogPause pause;
+  SetDownload("C:\\windows\\notepad.exe");
+  HWND dialog = CheckOnce(TextUrl("1.0.1"));
+  ASSERT_NE(nullptr, dialog);
+  ASSERT_TRUE(WaitUntil([&] { return ControlText(dialog, kIdUpdateStatus) == "New version available"; },
+                        3000));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kIdUpdateButton)));
+}
+
+}  // namespace
