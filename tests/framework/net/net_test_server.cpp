@@ -106,3 +106,19 @@ std::string Sha256Hex(const uint8_t* data, size_t n) {
   }
   return hex;
 }
+
+std::string PercentEncode(const std::string& text) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : text) {
+    bool plain = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '.';
+    if (plain) {
+      out += char(c);
+    } else {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    }
+  }
+  return out;
+}

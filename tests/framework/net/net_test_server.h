@@ -42,6 +42,10 @@ class CNetTestServer {
   std::string m_why;
 };
 
+// The text as a query value: letters, digits and "." as they are, every
+// other byte as "%XX".
+std::string PercentEncode(const std::string& text);
+
 // A token unique to this process and call, for telling requests apart.
 std::string UniqueToken(const char* what);
 

@@ -3,6 +3,7 @@
 // that never waits, the stop, and the dialog's fields. Version 1.0.0 plays
 // the program's own; each test has its own data folder.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -28,21 +29,6 @@ using Clock = std::chrono::steady_clock;
 
 double MsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-std::string Encode(const std::string& text) {
-  static const char hex[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : text) {
-    if (isalnum(c) || c == '.' || c == '-') {
-      out += char(c);
-    } else {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    }
-  }
-  return out;
 }
 
 std::string ReadBytes(const std::string& path) {
@@ -72,9 +58,46 @@ bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
   return true;
 }
 
+int CountProcesses(const char* name) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  int count = 0;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    if (lstrcmpiA(entry.szExeFile, name) == 0) ++count;
+  CloseHandle(snapshot);
+  return count;
+}
+
 void Press(HWND dialog, int id) {
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
 }
+
+// Wine hands web addresses to the browsers its registry names; a script
+// that logs what it gets stands in for them while this test runs.
+class CRecordingBrowser {
+ public:
+  CRecordingBrowser() {
+    const char* script = getenv("BW_BROWSER_SCRIPT");
+    if (!script) return;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &m_key, nullptr) != ERROR_SUCCESS)
+      return;
+    m_ok = RegSetValueExA(m_key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(script),
+                          DWORD(strlen(script) + 1)) == ERROR_SUCCESS;
+  }
+  ~CRecordingBrowser() {
+    if (!m_key) return;
+    RegDeleteValueA(m_key, "Browsers");
+    RegCloseKey(m_key);
+  }
+  bool Ready() const { return m_ok; }
+
+ private:
+  HKEY m_key = nullptr;
+  bool m_ok = false;
+};
 
 class UpdateCheckTest : public ::testing::Test {
  protected:
@@ -121,7 +144,7 @@ class UpdateCheckTest : public ::testing::Test {
   static std::string TextUrl(const std::string& text, const std::string& listener = "plain",
                              const std::string& path = "text", const std::string& extra = "") {
     token_ = UniqueToken("update");
-    return server->Url(listener, "/" + path + "?body=" + Encode(text) + "&t=" + token_ + extra);
+    return server->Url(listener, "/" + path + "?body=" + PercentEncode(text) + "&t=" + token_ + extra);
   }
 
   static size_t Requests() { return server->Connections(token_).size(); }
@@ -228,13 +251,13 @@ TEST_F(UpdateCheckTest, EachNewerVersionIsAnnouncedOnce) {
     uint8_t newer;
     int pad;  // letters the server adds
   } steps[] = {
-      {"1.0.1 released today", false, 1},
-      {"1.0.1 with other words", false, 1},
+      {"1.0.1 released today", false, 1, 0},
+      {"1.0.1 with other words", false, 1, 0},
       {"1.0.1 ", false, 1, 300},
-      {"1.0.2", true, 1},
-      {"1.0.0", false, 0},
-      {"0.9.9 older", false, 0},
-      {"\xEF\xBB\xBF" "1.0.3", true, 1},
+      {"1.0.2", true, 1, 0},
+      {"1.0.0", false, 0, 0},
+      {"0.9.9 older", false, 0, 0},
+      {"\xEF\xBB\xBF" "1.0.3", true, 1, 0},
   };
   for (const Step& step : steps) {
     MakeDue();
@@ -381,12 +404,34 @@ TEST_F(UpdateCheckTest, TheDialogStoresSwitchAndInterval) {
 
 TEST_F(UpdateCheckTest, UpdateOpensOnlyAWebAddress) {
   CModalWatchdogPause pause;
-  SetDownload("C:\\windows\\notepad.exe");
+  const std::string log = TestOutputPath("browser.log");
+  DeleteFileA(log.c_str());
+  CRecordingBrowser browser;
+  ASSERT_TRUE(browser.Ready());
+  const std::string page = "https://localhost/download?" + UniqueToken("page");
+  SetDownload(page);
   HWND dialog = CheckOnce(TextUrl("1.0.1"));
   ASSERT_NE(nullptr, dialog);
   ASSERT_TRUE(WaitUntil([&] { return ControlText(dialog, kIdUpdateStatus) == "New version available"; },
                         3000));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, kIdUpdateButton)));
+  Press(dialog, kIdUpdateButton);
+  EXPECT_TRUE(WaitUntil([&] { return ReadBytes(log).find(page) != std::string::npos; }, 20000))
+      << ReadBytes(log);
+  CloseAnnouncement();
+
+  // Anything but a web address stays unopened, even when the button is
+  // pressed behind its back.
+  SetDownload("C:\\windows\\notepad.exe");
+  StoreRecord(UpdateCheckRecord{});
+  dialog = CheckOnce(TextUrl("1.0.2"));
+  ASSERT_NE(nullptr, dialog);
+  ASSERT_TRUE(WaitUntil([&] { return ControlText(dialog, kIdUpdateStatus) == "New version available"; },
+                        3000));
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kIdUpdateButton)));
+  Press(dialog, kIdUpdateButton);
+  Sleep(1000);
+  EXPECT_EQ(0, CountProcesses("notepad.exe"));
 }
 
 }  // namespace

@@ -20,20 +20,6 @@ namespace {
 
 const char kTitle[] = "Brightwarden Update Check";
 
-std::string Encode(const std::string& text) {
-  std::string out;
-  char hex[4];
-  for (unsigned char c : text) {
-    if (isalnum(c) || c == '.') {
-      out += char(c);
-    } else {
-      snprintf(hex, sizeof(hex), "%%%02X", c);
-      out += hex;
-    }
-  }
-  return out;
-}
-
 // The update address (offset 800) and the download address (1060) in the
 // install record that the driver wrote.
 void SetAddresses(const std::string& update, const std::string& download) {
@@ -93,7 +79,7 @@ class UpdateE2E : public ::testing::Test {
   // opened, or null once its check stored what it found.
   HWND Start(const char* listener, const std::string& published) {
     std::string token = UniqueToken("e2e");
-    SetAddresses(server->Url(listener, "/text?body=" + Encode(published) + "&t=" + token),
+    SetAddresses(server->Url(listener, "/text?body=" + PercentEncode(published) + "&t=" + token),
                  "https://localhost/download");
     app_ = StartApp("");
     DWORD start = GetTickCount();
