@@ -38,16 +38,18 @@ BOOL CALLBACK FindFileDialog(HWND window, LPARAM lParam) {
 DWORD WINAPI TypeName(LPVOID parameter) {
   Typist* typist = static_cast<Typist*>(parameter);
   HWND last = nullptr;
-  for (int i = 0; i < 600 && !typist->done; ++i) {
+  for (int i = 0; i < 3000 && !typist->done; ++i) {
     HWND dialog = nullptr;
     EnumWindows(FindFileDialog, LPARAM(&dialog));
     if (!dialog || dialog == last) {
       Sleep(10);
       continue;
     }
-    Sleep(100);
+    // The dialog may show before it fills its name field; a field that stays
+    // empty is read as it is.
     char field[MAX_PATH] = {};
-    GetDlgItemTextA(dialog, kFileNameField, field, sizeof(field));
+    for (int j = 0; j < 300 && !GetDlgItemTextA(dialog, kFileNameField, field, sizeof(field)); ++j)
+      Sleep(10);
     if (typist->dialogsSeen == 0) typist->firstField = field;
     ++typist->dialogsSeen;
     SetDlgItemTextA(dialog, kFileNameField, "name");
