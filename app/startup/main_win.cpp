@@ -16,6 +16,7 @@ namespace {
 
 const int kLayoutVersion = 1;
 const uint16_t kMainWindowId = 0;
+const uint32_t kMainWindowStyle = 9219;  // taskbar button, sizable, forwarded requests, dropped files
 // A second start's command line or our own is waiting in "(ORV)Cmd".
 const UINT WM_PROCESSCMDLINE = UINT(CTRL_ACTIVATE);
 // Exit codes of a start that could not do what its command line asked.
@@ -95,7 +96,7 @@ LRESULT CALLBACK InterimMainWndProc(HWND window, UINT message, WPARAM wParam, LP
       PostQuitMessage(0);
       return 0;
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return AppWindowDefProc(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -114,7 +115,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
   InitProgramRecords();
   LoadSettings();
   int result = 0;
-  int index = gApp.AddWindow(kMainWindowId, InterimMainWndProc, kProductNameText, 0);
+  // The main window's own style, so that the placement this window leaves
+  // in "(ORV)Win" fits the main window that replaces it.
+  int index = gApp.AddWindow(kMainWindowId, InterimMainWndProc, kProductNameText, kMainWindowStyle);
   if (index < 0) {
     result = 1;
   } else {

@@ -7,7 +7,6 @@
 #include <cstdint>
 
 #include "framework/app/app_state.h"
-#include "framework/app/app_window_win.h"
 #include "framework/app/command_line.h"
 #include "framework/app/grow_array.h"
 #include "framework/draw/font_cache_win.h"
@@ -17,6 +16,8 @@
 #include "framework/ui/accelerators.h"
 #include "framework/ui/command_table.h"
 #include "framework/ui/ui_messages.h"
+#include "framework/window/app_window_win.h"
+#include "framework/window/dock_bar_win.h"
 
 class CUIItem;
 class CMenu;
@@ -210,13 +211,18 @@ class CApp {
   bool m_bPopupShown = false;  // a popup painted since the chain opened
 
   // Windows and bars (framework/ui/registries_win.cpp).
-  int AddWindow(uint16_t id, WNDPROC procedure, uint16_t titleTextId, uint32_t flags);
+  // The window's index, or -1. Zero x, y, width or height ask for defaults.
+  int AddWindow(uint16_t id, WNDPROC procedure, uint16_t titleTextId, uint32_t flags,
+                uint16_t iconId = 1, int x = 0, int y = 0, int width = 0, int height = 0);
   CAppWindow* FindAppWindowById(uint16_t id) const;
   CAppWindow* GetWindowAt(int index) const;
   int GetWindowCount() const { return m_aWindows.count; }
-  // Inserts the bar by id and adds the command that shows and hides it
-  // (kind 1, text textId, or the bar id for 0xFFFF). The index, or -1.
-  int AddBar(CDockBar* bar, uint16_t textId);
+  // Makes the bar (CDockBar::Create's arguments), inserts it by id and adds
+  // the command that shows and hides it (kind 1, text textId, or the bar id
+  // for 0xFFFF). The index, or -1.
+  int AddBar(uint16_t barId, uint16_t frameId, int side, int row, int x, int y, int length,
+             int thickness, uint16_t flags, uint16_t titleId, uint16_t textId,
+             const uint16_t* idList);
   void ShowBar(CDockBar* bar, bool show);
   CDockBar* FindBar(uint16_t id) const;
   int GetBarCount() const { return m_aBars.count; }
@@ -231,6 +237,9 @@ class CApp {
   void SetTheme(int scheme);
   void OnWindowActivated(CAppWindow* window, bool active);
   void SetSizingCursor(int zone);
+
+  // The separators, the bar overflow menu and the window menu's commands.
+  int AddFrameworkCommands();
 
   // The daily due-checks (update check, configuration archive).
   void RunDailyJobs();
@@ -301,7 +310,6 @@ class CApp {
   int WaitForDataFolders();
   int CheckOtherInstance(bool allowSeveralInstances);
   int CreateFrameworkWindows();
-  int AddFrameworkCommands();
   void LoadAppState(int layoutVersion);
   void ReadProgramVersion();
   void ReadOsVersion();

@@ -37,7 +37,8 @@ int32_t WindowInsertIndex(const CPointerArray& windows, uint16_t id) {
 
 }  // namespace
 
-int CApp::AddWindow(uint16_t id, WNDPROC procedure, uint16_t titleTextId, uint32_t flags) {
+int CApp::AddWindow(uint16_t id, WNDPROC procedure, uint16_t titleTextId, uint32_t flags,
+                    uint16_t iconId, int x, int y, int width, int height) {
   CAppWindow* window = new CAppWindow;
   const char* title = m_stringTable.GetText(titleTextId, 0);
   int32_t index = PtrArrayInsertAt(&m_aWindows, window, WindowInsertIndex(m_aWindows, id));
@@ -45,8 +46,9 @@ int CApp::AddWindow(uint16_t id, WNDPROC procedure, uint16_t titleTextId, uint32
     delete window;
     return -1;
   }
-  if (window->Create(id, procedure, title, flags) != 0) {
+  if (window->Create(id, procedure, title, iconId, flags, x, y, width, height) != 0) {
     PtrArrayRemoveAt(&m_aWindows, index);
+    window->Destroy();
     delete window;
     return -1;
   }
@@ -93,15 +95,25 @@ void CApp::OnWindowActivated(CAppWindow* window, bool active) {
   RepaintFrames();
 }
 
-int CApp::AddBar(CDockBar* bar, uint16_t textId) {
-  int32_t position = SortedInsertIndex(m_aBars.count, bar->id, [this](int32_t i) {
+int CApp::AddBar(uint16_t barId, uint16_t frameId, int side, int row, int x, int y, int length,
+                 int thickness, uint16_t flags, uint16_t titleId, uint16_t textId,
+                 const uint16_t* idList) {
+  CDockBar* bar = new CDockBar;
+  bar->id = barId;
+  int32_t position = SortedInsertIndex(m_aBars.count, barId, [this](int32_t i) {
     return static_cast<CDockBar*>(m_aBars.data[i])->id;
   });
   int32_t index = PtrArrayInsertAt(&m_aBars, bar, position);
-  if (index < 0) return -1;
-  uint16_t text = textId == kSameAsId ? bar->id : textId;
-  if (AddCommand(bar->id, kItemButton, 0, 0, text, nullptr) < 0) {
+  if (index < 0) {
+    delete bar;
+    return -1;
+  }
+  uint16_t text = textId == kSameAsId ? barId : textId;
+  if (bar->Create(barId, frameId, side, row, x, y, length, thickness, flags, titleId, idList) != 0 ||
+      AddCommand(barId, kItemButton, 0, 0, text, nullptr) < 0) {
     PtrArrayRemoveAt(&m_aBars, index);
+    bar->Destroy();
+    delete bar;
     return -1;
   }
   return index;
@@ -131,7 +143,9 @@ CDockBay* CApp::FindDockBay(uint16_t bayId) const {
 void CApp::ShowBar(CDockBar* bar, bool show) {
   if (show) bar->flags |= kBarVisible;
   else bar->flags &= uint16_t(~kBarVisible);
-  if (bar->hwnd) ShowWindow(bar->hwnd, show ? SW_SHOWNA : SW_HIDE);
+  CAppWindow* owner = FindAppWindowById(bar->frameId);
+  bool frameShown = owner && owner->hwnd && IsWindowVisible(owner->hwnd);
+  if (bar->hwnd) ShowWindow(bar->hwnd, show && (bar->dockSide >= 0 || frameShown) ? SW_SHOWNA : SW_HIDE);
   for (int i = 0; i < m_aWindows.count; ++i) GetWindowAt(i)->Relayout();
   CAppWindow* frame = FindAppWindowById(bar->frameId);
   if (frame && frame->hwnd) SendMessageA(frame->hwnd, MSG_BAR_SHOWN, show, LPARAM(bar));

@@ -67,6 +67,8 @@ class AppObject : public ::testing::Test {
                                0, nullptr, nullptr, gApp.m_hInstance, nullptr);
     ASSERT_NE(nullptr, phantom_);
     gReceived.clear();
+    // Placements earlier tests left must not move these windows.
+    gApp.m_bStateVersionChanged = true;
   }
 
   void TearDown() override {
