@@ -57,11 +57,16 @@ int CDockBar::Create(uint16_t barId, uint16_t frameWindowId, int side, int barRo
   frameId = frameWindowId;
   titleId = title;
   BarState state = {barX, barY, barLength, barThickness, frameWindowId, side, barRow, barFlags};
+  bool movedOnScreen = false;
   if (gApp.IsStateLoaded()) {
     uint8_t record[sizeof(BarStateRecord)];
     int got = ReadDataFile("(ORV)Bar", id, record, sizeof(record), 0);
     if (gMonitorLayout.iCount == 0) GetMonitorRects();
-    ApplyBarRecord(record, got, gMonitorLayout, &state);
+    if (ApplyBarRecord(record, got, gMonitorLayout, &state)) {
+      BarStateRecord stored;
+      memcpy(&stored, record, sizeof(stored));
+      movedOnScreen = state.iX != stored.x || state.iY != stored.y;
+    }
   }
   if (state.iLength <= 0) state.iLength = barLength > 0 ? barLength : 20;
   if (state.iThickness <= 0) state.iThickness = barThickness > 0 ? barThickness : 20;
@@ -98,6 +103,11 @@ int CDockBar::Create(uint16_t barId, uint16_t frameWindowId, int side, int barRo
     SetWindowTransparency(hwnd, owner->transparency, owner->ghost && owner->transparency > 0);
     // The items came after the first fit: fit the floating window to them.
     Dock(code, x, y, length, thickness, false);
+    RECT outer;
+    GetWindowRect(hwnd, &outer);
+    // Brought back from off the screen: its frame must not stick out either.
+    if (movedOnScreen && KeepRectOnMonitor(gMonitorLayout, &outer))
+      Dock(code, outer.left, outer.top, length, thickness, false);
   }
   return 0;
 }
@@ -270,6 +280,9 @@ void CDockBar::Dock(int code, int newX, int newY, int newLength, int newThicknes
     ShowWindow(hwnd, SW_HIDE);
     dockSide = bay ? bay->side : -1;
     if (bay) {
+      // A child keeps no owner: an owned child keeps the frame from
+      // becoming topmost.
+      if (!(GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD)) SetWindowLongPtrA(hwnd, GWLP_HWNDPARENT, 0);
       SetWindowLongPtrA(hwnd, GWL_STYLE, LONG_PTR(style));
       SetParent(hwnd, bay->hwnd);
     } else {
@@ -300,7 +313,8 @@ void CDockBar::Dock(int code, int newX, int newY, int newLength, int newThicknes
     outerWidth = newThickness;
     outerHeight = newLength;
   }
-  bool visible = IsVisible() && owner && IsWindowVisible(owner->hwnd);
+  // Docked, the bay's visibility decides; floating, the frame's.
+  bool visible = IsVisible() && (bay || (owner && IsWindowVisible(owner->hwnd)));
   SetWindowPos(hwnd, nullptr, newX, newY, outerWidth, outerHeight,
                SWP_NOZORDER | SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : 0));
   x = int16_t(newX);

@@ -120,7 +120,8 @@ int32_t CDockBay::Layout(int32_t bayLength) {
     int height = vertical ? r.iPlacedLength : r.iRowThickness;
     int left = vertical ? r.iOffset : r.iPos;
     int top = vertical ? r.iPos : r.iOffset;
-    SetWindowPos(bar->hwnd, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(bar->hwnd, nullptr, left, top, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     bar->LayoutItems(width, height, false);
   }
   return thicknessAcross;

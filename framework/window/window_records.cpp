@@ -38,10 +38,8 @@ int ClampTransparency(int percent) {
   return percent / 10 * 10;
 }
 
-bool FitRectOnMonitors(const MonitorLayout& monitors, RECT* rect) {
+bool KeepRectOnMonitor(const MonitorLayout& monitors, RECT* rect) {
   if (monitors.iCount <= 0) return false;
-  for (int i = 0; i < monitors.iCount && i < kMaxMonitors; ++i)
-    if (Overlaps(*rect, monitors.rcMonitor[i])) return false;
   int64_t centreX = (int64_t(rect->left) + rect->right) / 2;
   int64_t centreY = (int64_t(rect->top) + rect->bottom) / 2;
   const RECT& target = monitors.rcMonitor[FindMonitorIndex(monitors, int(centreX), int(centreY))];
@@ -53,7 +51,18 @@ bool FitRectOnMonitors(const MonitorLayout& monitors, RECT* rect) {
   if (left < target.left) left = target.left;
   if (top + height > target.bottom) top = target.bottom - height;
   if (top < target.top) top = target.top;
-  *rect = {left, top, left + width, top + height};
+  RECT moved = {left, top, left + width, top + height};
+  bool changed = moved.left != rect->left || moved.top != rect->top ||
+                 moved.right != rect->right || moved.bottom != rect->bottom;
+  *rect = moved;
+  return changed;
+}
+
+bool FitRectOnMonitors(const MonitorLayout& monitors, RECT* rect) {
+  if (monitors.iCount <= 0) return false;
+  for (int i = 0; i < monitors.iCount && i < kMaxMonitors; ++i)
+    if (Overlaps(*rect, monitors.rcMonitor[i])) return false;
+  KeepRectOnMonitor(monitors, rect);
   return true;
 }
 

@@ -63,6 +63,9 @@ WindowPlacementRecord MakePlacementRecord(const WindowPlacement& placement);
 // Moves a rectangle that overlaps no monitor wholly onto the nearest one,
 // capped to its size. True when it moved.
 bool FitRectOnMonitors(const MonitorLayout& monitors, RECT* rect);
+// Moves a rectangle wholly onto the monitor nearest its centre, capped to
+// its size. True when it moved.
+bool KeepRectOnMonitor(const MonitorLayout& monitors, RECT* rect);
 
 struct BarState {
   int32_t iX, iY, iLength, iThickness;

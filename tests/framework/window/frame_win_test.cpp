@@ -1,0 +1,566 @@
+// Framework windows with four bars like the program's, driven by real input:
+// first-start layout, dragging bars between bays and floating, the busy
+// overlay, the window menu's commands, status texts from a worker, stored
+// placements read back (also broken ones) and a DPI change.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "framework/app/app_win.h"
+#include "framework/draw/monitors_win.h"
+#include "framework/settings/data_folder.h"
+#include "framework/ui/menu_item_win.h"
+#include "framework/ui/ui_item_win.h"
+#include "tests/framework/ui/ui_harness_win.h"
+#include "tests/support/test_paths.h"
+
+namespace {
+
+enum : uint16_t {
+  kMenuFile = 1001, kMenuEdit = 1002, kMenuHelp = 1003,
+  kTool1 = 1101, kTool2, kTool3, kTool4, kTool5, kTool6,
+  kDraw1 = 1201, kDraw2, kDraw3,
+  kStatusItem = 1301,
+  kMenuBar = 2001, kToolbar = 2002, kDrawBar = 2003, kInfoBar = 2004,
+};
+constexpr uint32_t kFrameStyle = 9219;
+constexpr uint32_t kMenuBarEntry = 0x4000000;
+
+uint16_t gMenuEntries[] = {kTool1, kTool2, kListEnd};
+const uint16_t kMenuBarIds[] = {kMenuFile, kMenuEdit, kMenuHelp, kListEnd};
+const uint16_t kToolbarIds[] = {kTool1, kTool2, kSeparatorCommand, kTool3, kTool4,
+                                kSeparatorCommand, kTool5, kTool6, kListEnd};
+const uint16_t kDrawBarIds[] = {kDraw1, kDraw2, kDraw3, kListEnd};
+const uint16_t kInfoBarIds[] = {kStatusItem, kListEnd};
+
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == MSG_ITEM_NOTIFY) Notices().push_back({message, wParam, lParam});
+  return AppWindowDefProc(window, message, wParam, lParam);
+}
+
+std::string DataFolder() { return TestOutputPath("data"); }
+
+std::string RecordPath(const char* name, int index) {
+  char path[MAX_PATH];
+  snprintf(path, sizeof(path), "%s\\%s%d.kzc", DataFolder().c_str(), name, index);
+  return path;
+}
+
+void WriteBytes(const std::string& path, const void* bytes, size_t size) {
+  FILE* file = fopen(path.c_str(), "wb");
+  ASSERT_NE(nullptr, file);
+  fwrite(bytes, 1, size, file);
+  fclose(file);
+}
+
+void ForgetRecords() {
+  for (int id : {0, 2}) DeleteFileA(RecordPath("(ORV)Win", id).c_str());
+  for (int id = kMenuBar; id <= kInfoBar; ++id) DeleteFileA(RecordPath("(ORV)Bar", id).c_str());
+}
+
+RECT WindowRectOf(HWND window) {
+  RECT rect = {};
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
+POINT CentreOf(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+CUIItem* ItemOf(uint16_t id) {
+  for (int i = 0; i < gApp.GetItemCount(); ++i)
+    if (gApp.GetItemAt(i)->id == id && gApp.GetItemAt(i)->hwnd) return gApp.GetItemAt(i);
+  return nullptr;
+}
+
+class Frames : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    SetUpFramework();
+    CreateDirectoryA(DataFolder().c_str(), nullptr);
+    SetDataFolder(DataFolder().c_str());
+    ASSERT_EQ(0, gApp.AddFrameworkCommands());
+    for (uint16_t id : {kMenuFile, kMenuEdit, kMenuHelp})
+      gApp.AddCommand(id, kItemMenu, 0x80 | kMenuBarEntry, 0xFFFF, kTestTextShort, gMenuEntries);
+    for (uint16_t id = kTool1; id <= kTool6; ++id)
+      gApp.AddCommand(id, kItemButton, 0x80, 0xFFFF, kTestTextShort, nullptr);
+    for (uint16_t id = kDraw1; id <= kDraw3; ++id)
+      gApp.AddCommand(id, kItemButton, 0x80, 0xFFFF, kTestTextShort, nullptr);
+    // The tool bar's items may move into the overflow menu; the menus may not.
+    for (uint16_t id : {kMenuFile, kMenuEdit, kMenuHelp, kDraw1, kDraw2, kDraw3})
+      gApp.SetCommandFlags(id, uint32_t(gApp.GetCommandFlags(id)) & ~0x1000u);
+    // A stretching status item with a sizable row, as the program's info bar.
+    gApp.AddCommand(kStatusItem, kItemStatic, 0x80 | 0x2 | 0x8 | 0x1000000 | kMenuBarEntry, 0xFFFF,
+                    kTestTextLong, nullptr);
+  }
+
+  void SetUp() override {
+    gApp.m_bStateVersionChanged = false;  // stored placements count
+    Notices().clear();
+  }
+
+  void TearDown() override {
+    while (gApp.m_iModalCount > 0) gApp.EnterModal(false);
+    gApp.DestroyAll();
+    Pump(20);
+  }
+
+  // The frame (id 0, style 9219) and its four bars, as the program makes them.
+  CAppWindow* Build(int x = 100, int y = 80, int width = 900, int height = 600) {
+    int index = gApp.AddWindow(0, FrameProc, 0xFFFF, kFrameStyle, 1, x, y, width, height);
+    EXPECT_GE(index, 0);
+    if (index < 0) return nullptr;
+    CAppWindow* frame = gApp.GetWindowAt(index);
+    EXPECT_GE(gApp.AddBar(kMenuBar, 0, kSideTop, 0, 0, 0, 0, 0, kBarVisible, kMenuBar, kMenuBar,
+                          kMenuBarIds), 0);
+    EXPECT_GE(gApp.AddBar(kToolbar, 0, kSideTop, 0, -1, 0, 0, 0, kBarVisible | kBarCloseBox,
+                          kToolbar, kToolbar, kToolbarIds), 0);
+    EXPECT_GE(gApp.AddBar(kDrawBar, 0, kSideLeft, 0, 0, 0, 0, 0, kBarVisible | kBarNoHorizontal,
+                          kDrawBar, kDrawBar, kDrawBarIds), 0);
+    EXPECT_GE(gApp.AddBar(kInfoBar, 0, kSideBottom, 0, 0, 0, 0, 0, kBarVisible, kInfoBar,
+                          kInfoBar, kInfoBarIds), 0);
+    frame->Show(SW_SHOWNORMAL, 1);
+    Pump(60);
+    return frame;
+  }
+
+  void Drag(POINT from, POINT to, int steps = 12) {
+    MoveMouse(from.x, from.y);
+    MouseButton(0, true);
+    for (int i = 1; i <= steps; ++i)
+      MoveMouse(from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps);
+    MouseButton(0, false);
+    Pump(40);
+  }
+
+  // A point inside the bar's gripper, in screen coordinates.
+  POINT GripperOf(CDockBar* bar) {
+    POINT p = {(bar->gripperRect.left + bar->gripperRect.right) / 2,
+               (bar->gripperRect.top + bar->gripperRect.bottom) / 2};
+    if (bar->flags & kBarCloseBox) {
+      // Past the close box, which sits first.
+      if (bar->dockSide >= 2) p.y = (bar->closeRect.bottom + bar->gripperRect.bottom) / 2;
+      else p.x = (bar->closeRect.right + bar->gripperRect.right) / 2;
+    }
+    ClientToScreen(bar->hwnd, &p);
+    return p;
+  }
+};
+
+TEST_F(Frames, FirstStartPutsTheBarsWhereTheirDefaultsSay) {
+  ForgetRecords();
+  CAppWindow* frame = Build();
+  ASSERT_TRUE(frame);
+  CDockBar* menu = gApp.FindBar(kMenuBar);
+  CDockBar* tools = gApp.FindBar(kToolbar);
+  CDockBar* draw = gApp.FindBar(kDrawBar);
+  CDockBar* info = gApp.FindBar(kInfoBar);
+  EXPECT_EQ(frame->GetBay(kSideTop)->hwnd, GetParent(menu->hwnd));
+  EXPECT_EQ(frame->GetBay(kSideTop)->hwnd, GetParent(tools->hwnd));
+  EXPECT_EQ(frame->GetBay(kSideLeft)->hwnd, GetParent(draw->hwnd));
+  EXPECT_EQ(frame->GetBay(kSideBottom)->hwnd, GetParent(info->hwnd));
+  // The menu bar at 0 in row 0; the tool bar follows it (x -1 at creation).
+  RECT menuRect = WindowRectOf(menu->hwnd), toolRect = WindowRectOf(tools->hwnd);
+  RECT topBay = WindowRectOf(frame->GetBay(kSideTop)->hwnd);
+  EXPECT_EQ(topBay.left, menuRect.left);
+  EXPECT_EQ(menuRect.right, toolRect.left);
+  EXPECT_EQ(menuRect.top, toolRect.top);
+  EXPECT_TRUE(tools->flags & kBarAlignPrevious);
+  EXPECT_EQ(0, tools->row);
+  // Each bar is as long as its items measure: gripper, items with gaps, margins.
+  for (CDockBar* bar : {menu, tools}) {
+    int extent = 0, shown = 0;
+    for (int i = 0; i < bar->items.count; ++i) {
+      CUIItem* item = static_cast<CUIItem*>(bar->items.data[i]);
+      if (!IsWindowVisible(item->hwnd)) continue;
+      extent += WindowRectOf(item->hwnd).right - WindowRectOf(item->hwnd).left;
+      ++shown;
+    }
+    int gripper = bar->gripperRect.right - bar->gripperRect.left;
+    EXPECT_EQ(gripper + 2 + extent + 2 * (shown - 1) + 2, bar->length) << bar->id;
+  }
+  // The draw bar is vertical on the left, the info bar along the bottom,
+  // and the client area lies between the bays.
+  RECT drawRect = WindowRectOf(draw->hwnd), infoRect = WindowRectOf(info->hwnd);
+  EXPECT_GT(drawRect.bottom - drawRect.top, drawRect.right - drawRect.left);
+  RECT frameClient;
+  GetClientRect(frame->hwnd, &frameClient);
+  POINT origin = {0, 0};
+  ClientToScreen(frame->hwnd, &origin);
+  EXPECT_EQ(origin.y + frameClient.bottom, infoRect.bottom);
+  EXPECT_EQ(drawRect.right - origin.x, frame->clientRect.left);
+  EXPECT_EQ(toolRect.bottom - origin.y, frame->clientRect.top);
+  EXPECT_EQ(WindowRectOf(frame->GetBay(kSideBottom)->hwnd).top - origin.y,
+            frame->clientRect.bottom);
+  // The info bar's status item stretches over the bar, less the size grip.
+  CUIItem* status = ItemOf(kStatusItem);
+  ASSERT_TRUE(status);
+  EXPECT_GT(WindowRectOf(status->hwnd).right - WindowRectOf(status->hwnd).left,
+            (infoRect.right - infoRect.left) / 2);
+  TakeScreenshot("first_start.png");
+}
+
+TEST_F(Frames, DefaultPlacementOfAnotherWindowSteppedById) {
+  ForgetRecords();
+  RECT monitor;
+  GetMonitorRect(0, 0, &monitor, false);
+  int index = gApp.AddWindow(2, FrameProc, 0xFFFF, 0);
+  ASSERT_GE(index, 0);
+  RECT rect = WindowRectOf(gApp.GetWindowAt(index)->hwnd);
+  int width = (monitor.right - monitor.left) * 2 / 3, height = (monitor.bottom - monitor.top) * 2 / 3;
+  EXPECT_EQ(width, rect.right - rect.left);
+  EXPECT_EQ(height, rect.bottom - rect.top);
+  EXPECT_EQ(((monitor.right - width) / 2 + 80) % (monitor.right - width), rect.left);
+  if (monitor.right == 1920 && monitor.bottom == 1080) {
+    EXPECT_EQ(400, rect.left);
+    EXPECT_EQ(260, rect.top);
+    EXPECT_EQ(1280, rect.right - rect.left);
+  }
+}
+
+TEST_F(Frames, DraggingTheToolBarFloatsAndDocksIt) {
+  ForgetRecords();
+  CAppWindow* frame = Build();
+  ASSERT_TRUE(frame);
+  CDockBar* tools = gApp.FindBar(kToolbar);
+  CDockBar* menu = gApp.FindBar(kMenuBar);
+  POINT middle = CentreOf(WindowRectOf(frame->hwnd));
+  Drag(GripperOf(tools), middle);
+  EXPECT_EQ(-1, tools->dockSide);
+  LONG_PTR style = GetWindowLongPtrA(tools->hwnd, GWL_STYLE);
+  EXPECT_EQ(LONG_PTR(WS_POPUP | WS_CAPTION), style & (WS_POPUP | WS_CAPTION | WS_CHILD));
+  EXPECT_EQ(frame->hwnd, GetWindow(tools->hwnd, GW_OWNER));
+  EXPECT_TRUE(IsWindowVisible(tools->hwnd));
+  TakeScreenshot("drag_floating.png");
+  // By its caption into the left bay: docked vertically.
+  RECT floating = WindowRectOf(tools->hwnd);
+  POINT caption = {floating.left + 20, floating.top + GetSystemMetrics(SM_CYSMCAPTION) / 2 + 2};
+  RECT leftBay = WindowRectOf(frame->GetBay(kSideLeft)->hwnd);
+  Drag(caption, {leftBay.right + 2, (leftBay.top + leftBay.bottom) / 2});
+  EXPECT_EQ(kSideLeft, tools->dockSide);
+  EXPECT_EQ(frame->GetBay(kSideLeft)->hwnd, GetParent(tools->hwnd));
+  RECT vertical = WindowRectOf(tools->hwnd);
+  EXPECT_GT(vertical.bottom - vertical.top, vertical.right - vertical.left);
+  TakeScreenshot("drag_left.png");
+  // Back to the top bay, just after the menu bar: it sits beside it in row 0.
+  RECT menuRect = WindowRectOf(menu->hwnd);
+  Drag(GripperOf(tools), {menuRect.right + 6, (menuRect.top + menuRect.bottom) / 2});
+  EXPECT_EQ(kSideTop, tools->dockSide);
+  EXPECT_EQ(menu->row, tools->row);
+  EXPECT_EQ(menuRect.right, WindowRectOf(tools->hwnd).left);
+  TakeScreenshot("drag_top.png");
+}
+
+TEST_F(Frames, LockedBarPositionsKeepABarInPlace) {
+  ForgetRecords();
+  CAppWindow* frame = Build();
+  ASSERT_TRUE(frame);
+  CDockBar* tools = gApp.FindBar(kToolbar);
+  POINT grip = GripperOf(tools);
+  SendMessageA(frame->hwnd, MSG_ITEM_NOTIFY, 61777, 0);  // Lock > Bar Positions
+  EXPECT_TRUE(frame->flags & kWindowBarPositionsLocked);
+  RECT before = WindowRectOf(tools->hwnd);  // the gripper went: the bar is shorter
+  Drag(grip, CentreOf(WindowRectOf(frame->hwnd)));
+  EXPECT_EQ(kSideTop, tools->dockSide);
+  RECT after = WindowRectOf(tools->hwnd);
+  EXPECT_EQ(0, memcmp(&before, &after, sizeof(RECT)));
+  // Position locked: moving from code changes neither the window nor the
+  // placement that is saved.
+  SendMessageA(frame->hwnd, MSG_ITEM_NOTIFY, 61779, 0);
+  RECT placed = WindowRectOf(frame->hwnd);
+  frame->SetPosition({placed.left + 50, placed.top + 40, placed.right + 50, placed.bottom + 40},
+                     false);
+  RECT moved = WindowRectOf(frame->hwnd);
+  EXPECT_EQ(placed.left, moved.left);
+  EXPECT_EQ(placed.left, frame->normalRect.left);
+  EXPECT_EQ(placed.top, frame->normalRect.top);
+}
+
+TEST_F(Frames, BusyOverlayKeepsClicksOffEveryBar) {
+  ForgetRecords();
+  CAppWindow* frame = Build();
+  ASSERT_TRUE(frame);
+  CUIItem* button = ItemOf(kDraw1);
+  ASSERT_TRUE(button);
+  POINT at = CentreOf(WindowRectOf(button->hwnd));
+  ClickAt(at.x, at.y);
+  Pump(30);
+  ASSERT_EQ(1, CountNotices(MSG_ITEM_NOTIFY));
+  Notices().clear();
+  gApp.EnterModal(true);
+  gApp.EnterModal(true);
+  ASSERT_TRUE(frame->busyOverlay);
+  ClickAt(at.x, at.y);
+  Pump(30);
+  EXPECT_EQ(0, CountNotices(MSG_ITEM_NOTIFY));
+  CURSORINFO cursor = {};
+  cursor.cbSize = sizeof(cursor);
+  GetCursorInfo(&cursor);
+  EXPECT_EQ(LoadCursor(nullptr, IDC_WAIT), cursor.hCursor);
+  // A right click in the client area opens no menu.
+  POINT client = CentreOf(WindowRectOf(frame->hwnd));
+  MoveMouse(client.x, client.y);
+  MouseButton(1, true);
+  MouseButton(1, false);
+  Pump(30);
+  EXPECT_EQ(nullptr, gApp.GetOpenPopup());
+  gApp.EnterModal(false);  // one level left: still busy
+  ClickAt(at.x, at.y);
+  Pump(30);
+  EXPECT_EQ(0, CountNotices(MSG_ITEM_NOTIFY));
+  gApp.EnterModal(false);
+  EXPECT_EQ(nullptr, frame->busyOverlay);
+  ClickAt(at.x, at.y);
+  Pump(30);
+  EXPECT_EQ(1, CountNotices(MSG_ITEM_NOTIFY));
+}
+
+TEST_F(Frames, WindowMenuListsTheBarsAndItsCommandsAct) {
+  ForgetRecords();
+  CAppWindow* frame = Build();
+  ASSERT_TRUE(frame);
+  CDockBar* tools = gApp.FindBar(kToolbar);
+  // A real right click on the left bay below the draw bar opens it.
+  RECT leftBay = WindowRectOf(frame->GetBay(kSideLeft)->hwnd);
+  MoveMouse((leftBay.left + leftBay.right) / 2, leftBay.bottom - 10);
+  MouseButton(1, true);
+  MouseButton(1, false);
+  Pump(60);
+  CMenu* open = gApp.GetOpenPopup();
+  ASSERT_TRUE(open);
+  ASSERT_EQ(4 + 1 + 7, open->GetEntryCount());
+  const uint16_t expected[] = {kMenuBar, kToolbar, kDrawBar, kInfoBar, kSeparatorCommand,
+                               61712, 61713, 61728, 61744, 61760, 61776, 61792};
+  for (int i = 0; i < open->GetEntryCount(); ++i)
+    EXPECT_EQ(expected[i], open->GetEntry(i)->id) << i;
+  EXPECT_TRUE(gApp.GetCommandFlags(kToolbar) & kCommandChecked);
+  Tap(VK_ESCAPE);
+  Pump(30);
+  EXPECT_EQ(nullptr, gApp.GetOpenPopup());
+  EXPECT_EQ(0, frame->transparency);
+  // The commands as the menu sends them.
+  SendMessageA(frame->hwnd, MSG_ITEM_NOTIFY, 61712, 0);
+  EXPECT_TRUE(frame->flags & kWindowTopmost);
+  // Wine 8 does not report WS_EX_TOPMOST for a frame that owns menu popups
+  // (the same frame without bars does): only the flag is checked here.
+  SendMessageA(frame->hwnd, MSG_ITEM_NOTIFY, 61798, 0);  // 50%
+  BYTE alpha = 0;
+  DWORD how = 0;
+  ASSERT_TRUE(GetLayeredWindowAttributes(frame->hwnd, nullptr, &alpha, &how));
+  EXPECT_EQ(127, alpha);
+  // A bar entry hides the bar; its row closes up.
+  RECT menuBefore = WindowRectOf(gApp.FindBar(kMenuBar)->hwnd);
+  SendMessageA(frame->hwnd, MSG_ITEM_NOTIFY, kMenuBar, 0);
+  Pump(30);
+  EXPECT_FALSE(IsWindowVisible(gApp.FindBar(kMenuBar)->hwnd));
+  EXPECT_LT(WindowRectOf(tools->hwnd).left, menuBefore.right);
+  SendMessageA(frame->hwnd, MSG_ITEM_NOTIFY, 61732, 0);  // Borderless
+  Pump(30);
+
+  EXPECT_TRUE(IsWindowVisible(frame->hwnd));
+  EXPECT_FALSE(GetWindowLongPtrA(frame->hwnd, GWL_STYLE) & WS_CAPTION);
+  // Floating bars take the frame's transparency.
+  POINT middle = CentreOf(WindowRectOf(frame->hwnd));
+  Drag(GripperOf(tools), middle);
+  ASSERT_EQ(-1, tools->dockSide);
+  ASSERT_TRUE(GetLayeredWindowAttributes(tools->hwnd, nullptr, &alpha, &how));
+  EXPECT_EQ(127, alpha);
+}
+
+TEST_F(Frames, ShrinkingMovesToolBarItemsIntoTheOverflowMenu) {
+  ForgetRecords();
+  CAppWindow* frame = Build();
+  ASSERT_TRUE(frame);
+  CDockBar* tools = gApp.FindBar(kToolbar);
+  CDockBar* menu = gApp.FindBar(kMenuBar);
+  RECT rect = WindowRectOf(frame->hwnd);
+  // Room for the menu bar and half of what the tool bar could give up.
+  RECT client;
+  GetClientRect(frame->hwnd, &client);
+  int border = (rect.right - rect.left) - client.right;
+  int width = border + menu->length + (tools->minLength + tools->naturalLength) / 2;
+  frame->Layout(rect.left, rect.top, width, rect.bottom - rect.top, false);
+  Pump(30);
+  ASSERT_NE(kListEnd, tools->overflowIds[0]);
+  // In bar order, from the end, and never starting with a separator.
+  EXPECT_NE(kSeparatorCommand, tools->overflowIds[0]);
+  int n = 0;
+  while (tools->overflowIds[n] != kListEnd) ++n;
+  EXPECT_EQ(kTool6, tools->overflowIds[n - 1]);
+  for (int i = 1; i < n; ++i) {
+    if (tools->overflowIds[i] != kSeparatorCommand && tools->overflowIds[i - 1] != kSeparatorCommand) {
+      EXPECT_LT(tools->overflowIds[i - 1], tools->overflowIds[i]);
+    }
+  }
+  CUIItem* overflow = static_cast<CUIItem*>(tools->items.data[tools->items.count - 1]);
+  EXPECT_TRUE(IsWindowVisible(overflow->hwnd));
+  EXPECT_FALSE(IsWindowVisible(ItemOf(kTool6)->hwnd));
+  // The overflow menu opens with the hidden items; one of them notifies like its button.
+  POINT at = CentreOf(WindowRectOf(overflow->hwnd));
+  ClickAt(at.x, at.y);
+  Pump(60);
+  CMenu* open = gApp.GetOpenPopup();
+  ASSERT_TRUE(open);
+  ASSERT_EQ(n, open->GetEntryCount());
+  CUIItem* last = open->GetEntry(n - 1);
+  POINT entry = CentreOf(WindowRectOf(last->hwnd));
+  Notices().clear();
+  ClickAt(entry.x, entry.y);
+  Pump(40);
+  ASSERT_EQ(1, CountNotices(MSG_ITEM_NOTIFY));
+  EXPECT_EQ(kTool6, LOWORD(Notices()[0].wParam));
+  TakeScreenshot("overflow.png");
+}
+
+TEST_F(Frames, StatusTextsFollowThePartsAlsoFromAWorker) {
+  ForgetRecords();
+  CAppWindow* frame = Build();
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(kStatusItem, frame->statusCommand);
+  EXPECT_STREQ(gStringTable.GetText(61444, 0), gStringTable.GetText(kTestTextLong, 0));
+  gApp.SetStatusTextF(0, -1, "%s", "main part");
+  gApp.SetStatusTextF(0, -2, nullptr);
+  EXPECT_STREQ(gStringTable.GetText(61444, 0), gStringTable.GetText(kTestTextLong, 0));
+  gApp.SetStatusTextF(0, 4, "%s", "100% %s %n.png");
+  EXPECT_STREQ("100% %s %n.png", gStringTable.GetText(kTestTextLong, 0));
+  struct Worker {
+    static DWORD WINAPI Run(LPVOID) {
+      char text[1024];
+      for (int i = 0; i < 20000; ++i) {
+        int length = 1 + i % 1000;
+        memset(text, 'a' + i % 26, size_t(length));
+        snprintf(text, sizeof(text), "%d", i);
+        text[strlen(text)] = i % 2 ? 'x' : 'y';
+        text[length] = 0;
+        gApp.SetStatusTextF(0, 4, "%s", text);
+      }
+      gApp.SetStatusTextF(0, 4, "%s", "done");
+      return 0;
+    }
+  };
+  HANDLE thread = CreateThread(nullptr, 0, Worker::Run, nullptr, 0, nullptr);
+  ASSERT_TRUE(thread);
+  DWORD start = GetTickCount();
+  while (WaitForSingleObject(thread, 0) == WAIT_TIMEOUT && GetTickCount() - start < 60000) {
+    RedrawWindow(frame->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    gApp.SetStatusTextF(0, -2, "%s", "hover");
+    Pump(5);
+  }
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 0)) << "the worker stalled";
+  CloseHandle(thread);
+  Pump(30);
+  EXPECT_STREQ("hover", gStringTable.GetText(kTestTextLong, 0));  // the last record shows
+  gApp.SetStatusTextF(0, -2, nullptr);
+  EXPECT_STREQ("done", gStringTable.GetText(kTestTextLong, 0));
+}
+
+TEST_F(Frames, PlacementsAndBarStatesComeBackAndBrokenOnesStayUsable) {
+  ForgetRecords();
+  {
+    CAppWindow* frame = Build(150, 120, 800, 560);
+    ASSERT_TRUE(frame);
+    CDockBar* tools = gApp.FindBar(kToolbar);
+    Drag(GripperOf(tools), CentreOf(WindowRectOf(frame->hwnd)));
+    ASSERT_EQ(-1, tools->dockSide);
+    frame->SetTransparency(30);
+    gApp.SaveState();
+  }
+  RECT frameBefore = WindowRectOf(gApp.FindAppWindowById(0)->hwnd);
+  RECT toolsBefore = WindowRectOf(gApp.FindBar(kToolbar)->hwnd);
+  gApp.DestroyAll();
+  Pump(20);
+  CAppWindow* again = Build(10, 10, 300, 300);  // the stored placement wins
+  ASSERT_TRUE(again);
+  RECT frameAfter = WindowRectOf(again->hwnd);
+  EXPECT_EQ(0, memcmp(&frameBefore, &frameAfter, sizeof(RECT)));
+  EXPECT_EQ(30, again->transparency);
+  CDockBar* tools = gApp.FindBar(kToolbar);
+  EXPECT_EQ(-1, tools->dockSide);
+  RECT toolsAfter = WindowRectOf(tools->hwnd);
+  EXPECT_EQ(toolsBefore.left, toolsAfter.left);
+  EXPECT_EQ(toolsBefore.top, toolsAfter.top);
+  gApp.DestroyAll();
+  Pump(20);
+
+  // Edited records: row 40, side 9, thickness 0, x 30000, transparency 200,
+  // and a 5-byte placement.
+  auto bar = [](int16_t x, int16_t y, uint16_t length, uint16_t thickness, uint16_t side,
+                uint16_t row, uint16_t flags) {
+    uint8_t b[16];
+    int16_t fields[8] = {x, y, int16_t(length), int16_t(thickness), 0, int16_t(side),
+                         int16_t(row), int16_t(flags)};
+    memcpy(b, fields, 16);
+    return std::string(reinterpret_cast<char*>(b), 16);
+  };
+  std::string records[] = {bar(0, 0, 200, 30, 0, 40, 0x20), bar(10, 0, 200, 30, 9, 0, 0x20),
+                           bar(0, 0, 200, 0, 2, 0, 0x20), bar(30000, 30000, 200, 40, 255, 0, 0x20)};
+  for (int i = 0; i < 4; ++i)
+    WriteBytes(RecordPath("(ORV)Bar", kMenuBar + i), records[i].data(), 16);
+  uint8_t placement[16] = {};
+  int16_t x = 30000;
+  memcpy(placement, &x, 2);
+  placement[4] = 0x20, placement[5] = 0x03;  // 800 wide
+  placement[6] = 0x58, placement[7] = 0x02;  // 600 high
+  placement[12] = 200;
+  WriteBytes(RecordPath("(ORV)Win", 0), placement, 16);
+  CAppWindow* edited = Build();
+  ASSERT_TRUE(edited);
+  RECT monitorsUnion = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                        GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                        GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  RECT r = WindowRectOf(edited->hwnd);
+  EXPECT_GE(r.left, monitorsUnion.left);
+  EXPECT_LE(r.right, monitorsUnion.right);
+  EXPECT_EQ(90, edited->transparency);
+  for (int id = kMenuBar; id <= kInfoBar; ++id) {
+    CDockBar* b = gApp.FindBar(uint16_t(id));
+    EXPECT_TRUE(IsWindowVisible(b->hwnd)) << id;
+    EXPECT_LE(b->row, 15);
+    RECT br = WindowRectOf(b->hwnd);
+    EXPECT_GT(br.right - br.left, 0);
+    EXPECT_GT(br.bottom - br.top, 0);
+    EXPECT_GE(br.left, monitorsUnion.left) << id;
+    EXPECT_LE(br.right, monitorsUnion.right) << id;
+  }
+  gApp.DestroyAll();
+  Pump(20);
+  uint8_t shortRecord[5] = {1, 2, 3, 4, 5};
+  WriteBytes(RecordPath("(ORV)Win", 0), shortRecord, 5);
+  CAppWindow* fresh = Build(120, 90, 700, 500);
+  ASSERT_TRUE(fresh);
+  EXPECT_EQ(0, fresh->transparency);
+  RECT rect = WindowRectOf(fresh->hwnd);
+  EXPECT_EQ(120, rect.left);
+  EXPECT_EQ(700, rect.right - rect.left);
+  // A button answers a real click.
+  CUIItem* button = ItemOf(kDraw2);
+  POINT at = CentreOf(WindowRectOf(button->hwnd));
+  Notices().clear();
+  ClickAt(at.x, at.y);
+  Pump(30);
+  EXPECT_EQ(1, CountNotices(MSG_ITEM_NOTIFY));
+}
+
+TEST_F(Frames, DpiChangeScalesBarThicknessAndMovesTheWindow) {
+  ForgetRecords();
+  CAppWindow* frame = Build();
+  ASSERT_TRUE(frame);
+  CDockBar* info = gApp.FindBar(kInfoBar);
+  int before = info->thickness;
+  frame->dpi = 96;
+  RECT suggested = {200, 150, 200 + 1000, 150 + 700};
+  SendMessageA(frame->hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), LPARAM(&suggested));
+  Pump(20);
+  EXPECT_EQ(144u, frame->dpi);
+  ASSERT_TRUE(info->flags & kBarSizable);
+  EXPECT_EQ(before * 144 / 96, int(info->thickness));
+  RECT rect = WindowRectOf(frame->hwnd);
+  EXPECT_EQ(200, rect.left);
+  EXPECT_EQ(1000, rect.right - rect.left);
+}
+
+}  // namespace
