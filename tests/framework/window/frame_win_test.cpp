@@ -564,3 +564,129 @@ TEST_F(Frames, DpiChangeScalesBarThicknessAndMovesTheWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Frames, AltOpensTheMenuBarFromTheBarsOfTheActiveWindow) {
+  ForgetRecords();
+  CAppWindow* frame = Build();
+  ASSERT_TRUE(frame);
+  POINT middle = CentreOf(WindowRectOf(frame->hwnd));
+  ClickAt(middle.x, middle.y);  // the frame is the active window
+  Pump(30);
+  Tap(VK_MENU);
+  Pump(60);
+  CMenu* open = gApp.GetOpenPopup();
+  ASSERT_TRUE(open);
+  EXPECT_EQ(kMenuFile, open->id);
+  Tap(VK_RIGHT);
+  Pump(40);
+  ASSERT_TRUE(gApp.GetOpenPopup());
+  EXPECT_EQ(kMenuEdit, gApp.GetOpenPopup()->id);
+  Tap(VK_ESCAPE);
+  Tap(VK_ESCAPE);
+  Pump(40);
+}
+
+TEST_F(Frames, DropsNearRowBoundariesInsertRowsAndEndsSnap) {
+  ForgetRecords();
+  CAppWindow* frame = Build();
+  ASSERT_TRUE(frame);
+  CDockBar* tools = gApp.FindBar(kToolbar);
+  CDockBar* info = gApp.FindBar(kInfoBar);
+  CDockBay* top = frame->GetBay(kSideTop);
+  // Just below the only row: a new row 1.
+  RECT bay = WindowRectOf(top->hwnd);
+  Drag(GripperOf(tools), {bay.left + 40, bay.bottom + 1});
+  EXPECT_EQ(kSideTop, tools->dockSide);
+  EXPECT_EQ(1, tools->row);
+  EXPECT_EQ(0, gApp.FindBar(kMenuBar)->row);
+  // The info bar dropped on the boundary between rows 0 and 1 pushes row 1 down.
+  int boundary = WindowRectOf(gApp.FindBar(kMenuBar)->hwnd).bottom;
+  Drag(GripperOf(info), {bay.left + 60, boundary - 1});
+  EXPECT_EQ(kSideTop, info->dockSide);
+  EXPECT_EQ(1, info->row);
+  EXPECT_EQ(2, tools->row);
+  TakeScreenshot("rows.png");
+  // The tool bar ending near the row end aligns to it, also after a resize.
+  RECT toolRect = WindowRectOf(tools->hwnd);
+  bay = WindowRectOf(top->hwnd);
+  POINT grip = GripperOf(tools);
+  int shift = (bay.right - 4) - toolRect.right;
+  Drag(grip, {grip.x + shift, grip.y});
+  EXPECT_TRUE(tools->flags & kBarAlignEnd);
+  EXPECT_EQ(bay.right, WindowRectOf(tools->hwnd).right);
+  RECT rect = WindowRectOf(frame->hwnd);
+  frame->Layout(rect.left, rect.top, rect.right - rect.left + 120, rect.bottom - rect.top, false);
+  Pump(30);
+  EXPECT_EQ(WindowRectOf(top->hwnd).right, WindowRectOf(tools->hwnd).right);
+}
+
+TEST_F(Frames, SplitterSizesTheRowAndTheGripSizesTheFrame) {
+  ForgetRecords();
+  CAppWindow* frame = Build();
+  ASSERT_TRUE(frame);
+  CDockBar* info = gApp.FindBar(kInfoBar);
+  CDockBay* bottom = frame->GetBay(kSideBottom);
+  RECT bay = WindowRectOf(bottom->hwnd);
+  int before = info->thickness;
+  POINT splitter = {(bay.left + bay.right) / 2, bay.top + 1};
+  MoveMouse(splitter.x, splitter.y);
+  CURSORINFO cursor = {};
+  cursor.cbSize = sizeof(cursor);
+  GetCursorInfo(&cursor);
+  EXPECT_EQ(LoadCursor(nullptr, IDC_SIZENS), cursor.hCursor);
+  Drag(splitter, {splitter.x, splitter.y - 30});
+  EXPECT_EQ(before + 30, int(info->thickness));
+  EXPECT_EQ(bay.top - 30, WindowRectOf(bottom->hwnd).top);
+  // Far beyond the frame: capped at its client height.
+  bay = WindowRectOf(bottom->hwnd);
+  Drag({splitter.x, bay.top + 1}, {splitter.x, bay.top - 4000}, 4);
+  RECT client;
+  GetClientRect(frame->hwnd, &client);
+  EXPECT_LE(int(info->thickness), client.bottom);
+  SendMessageA(frame->hwnd, MSG_ITEM_NOTIFY, 61778, 0);  // Lock > Bar Sizes
+  bay = WindowRectOf(bottom->hwnd);
+  MoveMouse((bay.left + bay.right) / 2, bay.top + 1);
+  GetCursorInfo(&cursor);
+  EXPECT_NE(LoadCursor(nullptr, IDC_SIZENS), cursor.hCursor);
+  SendMessageA(frame->hwnd, MSG_ITEM_NOTIFY, 61778, 0);
+  // The size grip in the bottom-right corner sizes the frame.
+  RECT frameBefore = WindowRectOf(frame->hwnd);
+  bay = WindowRectOf(bottom->hwnd);
+  POINT grip = {bay.right - 3, bay.bottom - 3};
+  MoveMouse(grip.x, grip.y);
+  // The system's size loop runs inside the press: the rest of the drag
+  // comes from another thread.
+  struct Rest {
+    POINT from;
+    static DWORD WINAPI Run(LPVOID parameter) {
+      POINT from = static_cast<Rest*>(parameter)->from;
+      Sleep(150);
+      for (int i = 1; i <= 8; ++i) {
+        SetCursorPos(from.x + 60 * i / 8, from.y + 40 * i / 8);
+        INPUT move = {};
+        move.type = INPUT_MOUSE;
+        move.mi.dwFlags = MOUSEEVENTF_MOVE;
+        SendInput(1, &move, sizeof(move));
+        Sleep(30);
+      }
+      INPUT up = {};
+      up.type = INPUT_MOUSE;
+      up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+      SendInput(1, &up, sizeof(up));
+      return 0;
+    }
+  } rest = {grip};
+  HANDLE thread = CreateThread(nullptr, 0, Rest::Run, &rest, 0, nullptr);
+  MouseButton(0, true);
+  PumpUntil([thread] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 5000);
+  CloseHandle(thread);
+  Pump(60);
+  RECT frameAfter = WindowRectOf(frame->hwnd);
+  EXPECT_EQ(frameBefore.left, frameAfter.left);
+  EXPECT_EQ(frameBefore.right + 60, frameAfter.right);
+  EXPECT_EQ(frameBefore.bottom + 40, frameAfter.bottom);
+}
+
+}  // namespace
