@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
+#include <vector>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -687,6 +690,141 @@ TEST_F(Frames, SplitterSizesTheRowAndTheGripSizesTheFrame) {
   EXPECT_EQ(frameBefore.left, frameAfter.left);
   EXPECT_EQ(frameBefore.right + 60, frameAfter.right);
   EXPECT_EQ(frameBefore.bottom + 40, frameAfter.bottom);
+}
+
+}  // namespace
+
+// ---- Benchmark (run with --gtest_also_run_disabled_tests; prints figures) ----
+
+namespace {
+
+double Now() {
+  LARGE_INTEGER f, c;
+  QueryPerformanceFrequency(&f);
+  QueryPerformanceCounter(&c);
+  return double(c.QuadPart) * 1000.0 / double(f.QuadPart);
+}
+
+struct Stats {
+  double mean, p95, median;
+};
+
+Stats Summarise(std::vector<double> t) {
+  std::sort(t.begin(), t.end());
+  double sum = 0;
+  for (double v : t) sum += v;
+  return {sum / double(t.size()), t[t.size() * 95 / 100], t[t.size() / 2]};
+}
+
+// 200 resizes of a window, each timed around the synchronous SetWindowPos.
+Stats TimeResizes(HWND window) {
+  RECT rect = WindowRectOf(window);
+  std::vector<double> times;
+  for (int i = 0; i < 200; ++i) {
+    int width = 500 + (i * 37) % 500, height = 400 + (i * 23) % 200;
+    double start = Now();
+    SetWindowPos(window, nullptr, rect.left, rect.top, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    times.push_back(Now() - start);
+    if (i % 20 == 0) Pump(1);
+  }
+  return Summarise(times);
+}
+
+LRESULT CALLBACK RebarHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SIZE) {
+    HWND rebar = GetDlgItem(window, 1);
+    if (rebar) SendMessageA(rebar, WM_SIZE, wParam, lParam);
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(Frames, DISABLED_BenchmarkLayoutDragAndStatus) {
+  ForgetRecords();
+  CAppWindow* frame = Build();
+  ASSERT_TRUE(frame);
+  Stats ours = TimeResizes(frame->hwnd);
+  // The same buttons in four bands of a system rebar.
+  INITCOMMONCONTROLSEX init = {sizeof(init), ICC_COOL_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&init);
+  WNDCLASSA hostClass = {};
+  hostClass.lpfnWndProc = RebarHostProc;
+  hostClass.hInstance = gApp.m_hInstance;
+  hostClass.lpszClassName = "BenchRebarHost";
+  RegisterClassA(&hostClass);
+  HWND host = CreateWindowExA(0, "BenchRebarHost", "rebar", WS_POPUP | WS_VISIBLE | WS_CAPTION, 100,
+                              80, 900, 600, nullptr, nullptr, gApp.m_hInstance, nullptr);
+  HWND rebar = CreateWindowExA(0, REBARCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | RBS_VARHEIGHT |
+                               CCS_NODIVIDER, 0, 0, 0, 0, host, HMENU(1), gApp.m_hInstance, nullptr);
+  const int buttonsPerBand[4] = {3, 8, 3, 1};
+  for (int band = 0; band < 4; ++band) {
+    HWND toolbar = CreateWindowExA(0, TOOLBARCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT |
+                                   TBSTYLE_LIST | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
+                                   0, 0, 0, 0, rebar, nullptr, gApp.m_hInstance, nullptr);
+    SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    for (int b = 0; b < buttonsPerBand[band]; ++b) {
+      TBBUTTON button = {};
+      button.iBitmap = I_IMAGENONE;
+      button.idCommand = 100 + band * 10 + b;
+      button.fsState = TBSTATE_ENABLED;
+      button.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE;
+      button.iString = reinterpret_cast<INT_PTR>("B");
+      SendMessageA(toolbar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
+    }
+    SIZE size = {};
+    SendMessageA(toolbar, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
+    REBARBANDINFOA info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_STYLE | RBBIM_SIZE;
+    info.fStyle = RBBS_GRIPPERALWAYS | (band == 3 ? RBBS_BREAK : 0);
+    info.hwndChild = toolbar;
+    info.cxMinChild = size.cx / 2;
+    info.cyMinChild = size.cy;
+    info.cx = size.cx;
+    SendMessageA(rebar, RB_INSERTBANDA, WPARAM(-1), reinterpret_cast<LPARAM>(&info));
+  }
+  Pump(30);
+  Stats system = TimeResizes(host);
+  DestroyWindow(host);
+  // Drag moves: the tool bar between a floating place and the top bay.
+  CDockBar* tools = gApp.FindBar(kToolbar);
+  RECT top = WindowRectOf(frame->GetBay(kSideTop)->hwnd);
+  POINT middle = CentreOf(WindowRectOf(frame->hwnd));
+  std::vector<double> moves;
+  for (int i = 0; i < 100; ++i) {
+    POINT cursor = i % 4 < 2 ? POINT{middle.x + i, middle.y} : POINT{top.left + 200 + i, top.top + 5};
+    double start = Now();
+    gApp.DockBarAt(tools, cursor, cursor);
+    moves.push_back(Now() - start);
+  }
+  Stats drag = Summarise(moves);
+  // Status texts from a worker while the user interface thread paints.
+  static std::vector<double> statusTimes;
+  statusTimes.clear();
+  struct Worker {
+    static DWORD WINAPI Run(LPVOID) {
+      for (int i = 0; i < 5000; ++i) {
+        double start = Now();
+        gApp.SetStatusTextF(0, 4, "status %d", i);
+        statusTimes.push_back(Now() - start);
+      }
+      return 0;
+    }
+  };
+  HANDLE thread = CreateThread(nullptr, 0, Worker::Run, nullptr, 0, nullptr);
+  while (WaitForSingleObject(thread, 0) == WAIT_TIMEOUT) {
+    RedrawWindow(frame->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump(2);
+  }
+  CloseHandle(thread);
+  Stats status = Summarise(statusTimes);
+  printf("BENCH layout per WM_SIZE: mean %.3f ms, p95 %.3f ms\n", ours.mean, ours.p95);
+  printf("BENCH rebar per WM_SIZE: mean %.3f ms, p95 %.3f ms\n", system.mean, system.p95);
+  printf("BENCH ratio mean %.2f, p95 %.2f\n", ours.mean / system.mean, ours.p95 / system.p95);
+  printf("BENCH drag move (DockBarAt and relayout): mean %.3f ms, p95 %.3f ms\n", drag.mean,
+         drag.p95);
+  printf("BENCH SetStatusText from a worker: median %.4f ms, p95 %.4f ms\n", status.median,
+         status.p95);
 }
 
 }  // namespace
