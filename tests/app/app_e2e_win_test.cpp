@@ -113,11 +113,15 @@ TEST_F(AppE2E, FirstStartCopiesInitWithoutOverwritingAndSavesTheState) {
   ASSERT_EQ(0, Close(app));
   std::string state = ReadFileText(Data("(ORV)App.kzc"));
   EXPECT_EQ(297u, state.size());
-  // The hidden window that stands in for the main window has no placement;
-  // the program saved its settings sections.
-  EXPECT_EQ((std::vector<std::string>{"(ORV)App.kzc", "CurrentProfile.kzc", "Options.kzc",
-                                      "StiEvents.kzc", "SysProf.kzc", "a.kzc", "sub\\b.kzc"}),
+  // The hidden window that stands in for the main window leaves a placement
+  // with the main window's style; the program saved its settings sections.
+  EXPECT_EQ((std::vector<std::string>{"(ORV)App.kzc", "(ORV)Win0.kzc", "CurrentProfile.kzc",
+                                      "Options.kzc", "StiEvents.kzc", "SysProf.kzc", "a.kzc",
+                                      "sub\\b.kzc"}),
             ListFiles(data_));
+  std::string placement = ReadFileText(Data("(ORV)Win0.kzc"));
+  ASSERT_EQ(16u, placement.size());
+  EXPECT_EQ(9219u, uint8_t(placement[8]) | uint8_t(placement[9]) << 8);
   CopyFileA(Data("(ORV)App.kzc").c_str(), TestOutputPath("first-start-state.kzc").c_str(), FALSE);
 }
 
@@ -449,7 +453,8 @@ class RestoreE2E : public AppE2E {
   std::map<std::string, std::string> Snapshot() const {
     std::map<std::string, std::string> files;
     for (const std::string& name : ListFiles(data_))
-      if (name != "(ORV)App.kzc" && name != "Brightwarden.OrvalundConfig" &&
+      if (name != "(ORV)App.kzc" && name != "(ORV)Win0.kzc" &&
+          name != "Brightwarden.OrvalundConfig" &&
           name != "SysProf.kzc" && name != "CurrentProfile.kzc" && name != "StiEvents.kzc")
         files[name] = ReadFileText(Data(name));
     return files;
@@ -484,8 +489,9 @@ TEST_F(RestoreE2E, ReadOnlyArchiveIsAppliedOnce) {
   WriteFileText(Data("Options.kzc"), "changed since");
   RunOnce();
   EXPECT_EQ("changed since", ReadFileText(Data("Options.kzc")));
-  EXPECT_EQ((std::vector<std::string>{"(ORV)App.kzc", "CurrentProfile.kzc", "Options.kzc",
-                                      "StiEvents.kzc", "SysProf.kzc", "notes.txt", "sub\\x.kzc"}),
+  EXPECT_EQ((std::vector<std::string>{"(ORV)App.kzc", "(ORV)Win0.kzc", "CurrentProfile.kzc",
+                                      "Options.kzc", "StiEvents.kzc", "SysProf.kzc", "notes.txt",
+                                      "sub\\x.kzc"}),
             ListFiles(data_));
 }
 
