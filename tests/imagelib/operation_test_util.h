@@ -187,10 +187,3 @@ inline CRaster RandomImage(int32_t w, int32_t h, int32_t bpp, uint32_t seed) {
   }
   return image;
 }
-
-// A 24-bit copy of any image, for comparing pictures across depths.
-inline CRaster TrueColorCopy(const CRaster& image) {
-  CRaster copy(image);
-  copy.IncreaseBpp(24);
-  return copy;
-}

@@ -13,19 +13,6 @@ CRaster Photo(int32_t w, int32_t h, uint32_t seed) {
   return image;
 }
 
-void RandomPalette(CRaster* image, uint32_t seed) {
-  CTestRandom random(seed);
-  for (DWORD i = 0; i < image->GetNumColors(); ++i)
-    image->SetPaletteColor(BYTE(i), RgbQuadFromValue(random.Next() & 0xFFFFFF));
-}
-
-void RandomIndices(CRaster* image, uint32_t seed) {
-  CTestRandom random(seed);
-  for (int32_t y = 0; y < image->GetHeight(); ++y)
-    for (int32_t x = 0; x < image->GetWidth(); ++x)
-      image->SetPixelIndex(x, y, BYTE(random.Below(int32_t(image->GetNumColors()))));
-}
-
 TEST(Depth, ResultsForTheOracle) {
   COraclePairs pairs("depth");
   ASSERT_TRUE(pairs.IsOpen());
@@ -36,9 +23,7 @@ TEST(Depth, ResultsForTheOracle) {
     pairs.Add(photo, gray, "gray");
   }
   for (int32_t bpp : {1, 4, 8}) {
-    CRaster indexed(37, 11, bpp);
-    RandomPalette(&indexed, uint32_t(bpp));
-    RandomIndices(&indexed, uint32_t(bpp + 7));
+    const CRaster indexed = RandomImage(37, 11, bpp, uint32_t(bpp));
     CRaster gray(indexed);
     ASSERT_TRUE(gray.GrayScale());
     pairs.Add(indexed, gray, "gray");
@@ -49,16 +34,15 @@ TEST(Depth, ResultsForTheOracle) {
     CRaster standard(photo);
     ASSERT_TRUE(standard.DecreaseBpp(8, false));
     pairs.Add(photo, standard, "nearest 0");
-    CRaster palette(1, 1, 4);
-    RandomPalette(&palette, 3);
+    CRaster palette = RandomImage(1, 1, 4, 3);
     CRaster sixteen(photo);
     ASSERT_TRUE(sixteen.DecreaseBpp(4, false, palette.GetPalette(), 9));
     EXPECT_EQ(sixteen.GetClrImportant(), 9u);
     pairs.Add(photo, sixteen, "nearest 9");
     // The same depth re-mapped to another palette.
     CRaster again(sixteen);
-    RandomPalette(&palette, 4);
-    ASSERT_TRUE(again.DecreaseBpp(4, false, palette.GetPalette(), 16));
+    CRaster other = RandomImage(1, 1, 4, 4);
+    ASSERT_TRUE(again.DecreaseBpp(4, false, other.GetPalette(), 16));
     pairs.Add(sixteen, again, "nearest 16");
     // Floyd-Steinberg with this library's weights, exactly, from true colour
     // and from a palette image (whose diffused colours snap to its palette).
@@ -108,13 +92,7 @@ TEST(Depth, IncreaseAndDecreaseRules) {
                {8, 24, false, false, 8}, {8, 8, false, true, 8},  {24, 4, false, true, 4},
                {8, 1, false, true, 1},  {24, 16, false, true, 24}, {4, 0, false, true, 1}};
   for (const Case& c : cases) {
-    CRaster image(7, 3, c.from);
-    if (c.from < 24) {
-      RandomPalette(&image, 5);
-      RandomIndices(&image, 6);
-    } else {
-      FillPhoto(&image, 7);
-    }
+    CRaster image = RandomImage(7, 3, c.from, 5);
     const CRaster before(image);
     const bool ok = c.increase ? image.IncreaseBpp(c.to) : image.DecreaseBpp(c.to, false);
     EXPECT_EQ(ok, c.ok) << c.from << " -> " << c.to;
@@ -130,10 +108,9 @@ TEST(Depth, IncreaseAndDecreaseRules) {
     }
   }
   // The same depth runs again only for fewer important colours than now.
-  CRaster standard(5, 5, 8);
+  CRaster standard = RandomImage(5, 5, 8, 3);
   standard.SetStandardPalette();
   standard.SetClrImportant(100);
-  RandomIndices(&standard, 3);
   CRaster kept(standard);
   ASSERT_TRUE(kept.DecreaseBpp(8, false, nullptr, 200));
   EXPECT_EQ(kept.GetClrImportant(), 100u);
@@ -145,8 +122,7 @@ TEST(Depth, IncreaseAndDecreaseRules) {
   EXPECT_FALSE(empty.IncreaseBpp(24));
   EXPECT_FALSE(empty.DecreaseBpp(1, false));
   EXPECT_FALSE(empty.Dither(1));
-  CRaster bw(9, 4, 1);
-  RandomIndices(&bw, 2);
+  CRaster bw = RandomImage(9, 4, 1, 2);
   const CRaster bwBefore(bw);
   EXPECT_TRUE(bw.Dither(3));
   EXPECT_EQ(memcmp(bw.GetDib(), bwBefore.GetDib(), bw.GetSize()), 0);
@@ -154,10 +130,8 @@ TEST(Depth, IncreaseAndDecreaseRules) {
 
 TEST(Depth, BackgroundKeepsItsColour) {
   // A palette image whose background entry 2 is a pure blue.
-  CRaster image(6, 4, 4);
-  RandomPalette(&image, 11);
+  CRaster image = RandomImage(6, 4, 4, 11);
   image.SetPaletteColor(2, 0, 0, 255);
-  RandomIndices(&image, 12);
   image.SetBkgndIndex(2);
 
   CRaster rgb(image);
