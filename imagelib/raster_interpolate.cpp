@@ -91,8 +91,6 @@ int32_t CellBelow(double v) {
   return v < 0 ? whole - 1 : whole;
 }
 
-unsigned char ChannelFromSum(double v) { return ChannelFromDouble(v + 1.0 / 1024); }
-
 float PointF::Distance(const PointF& other) const {
   return std::hypot(x - other.x, y - other.y);
 }

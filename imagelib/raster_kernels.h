@@ -3,6 +3,8 @@
 // sampler and the separable resampler.
 #include <cstdint>
 
+#include "imagelib/raster_numeric.h"
+
 // Weight of a pixel at signed distance t (in pixels) from the sample
 // position, for methods 3 to 18 (InterpolationMethod).
 double InterpolationKernel(int32_t method, double t);
@@ -24,4 +26,5 @@ int32_t CellBelow(double v);
 // A channel from a weighted sum: limited to 0..255 and truncated, with a
 // thousandth of slack so that sums of weights that should make 1 never drop
 // a whole step through rounding.
-unsigned char ChannelFromSum(double v);
+// Inline: the resampler calls it for every channel of every pixel.
+inline unsigned char ChannelFromSum(double v) { return ChannelFromDouble(v + 1.0 / 1024); }

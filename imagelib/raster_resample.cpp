@@ -9,12 +9,22 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "imagelib/raster.h"
 #include "imagelib/raster_kernels.h"
 #include "imagelib/raster_numeric.h"
 
 namespace {
+
+// A block from malloc, freed on every way out.
+template <typename T>
+using CMallocBlock = std::unique_ptr<T[], decltype(&free)>;
+
+template <typename T>
+CMallocBlock<T> MallocBlock(size_t count) {
+  return CMallocBlock<T>(static_cast<T*>(malloc(count * sizeof(T))), &free);
+}
 
 // One source pixel's share of a destination coordinate; index -1 stands for
 // a position outside the image that reads the overflow colour.
@@ -42,7 +52,13 @@ class CAxisWeights {
     }
     return true;
   }
-
+  // Taps outside the image read `slot` from then on: one past the last
+  // pixel of a row buffer that holds the outside colour there, so that the
+  // sums need no test per tap.
+  void MoveOutsideTo(int32_t slot) {
+    for (size_t i = 0; i < mCount; ++i)
+      if (mTaps[i].index < 0) mTaps[i].index = slot;
+  }
 
  private:
   bool Add(int32_t index, double weight);
@@ -173,21 +189,23 @@ bool CRaster::Resample(int32_t newWidth, int32_t newHeight, int32_t method, int3
   CAxisWeights columns, rows;
   const RGBQUAD outside = GetPixelColorWithOverflow(-1, -1, overflow, nullptr);
   const size_t sourceRow = size_t(width) * 3;
-  float* line = static_cast<float*>(malloc(sourceRow * sizeof(float)));
-  BYTE* expanded = IsIndexed() ? static_cast<BYTE*>(malloc(sourceRow)) : nullptr;
-  if (!line || (IsIndexed() && !expanded) ||
+  // The row pass's sums, then the outside colour as one more pixel.
+  CMallocBlock<float> lineBlock = MallocBlock<float>(sourceRow + 3);
+  const size_t targetRow = size_t(newWidth) * 3;
+  CMallocBlock<float> sumsBlock = MallocBlock<float>(targetRow);
+  CMallocBlock<BYTE> expandedBlock = MallocBlock<BYTE>(IsIndexed() ? sourceRow : 0);
+  float* const line = lineBlock.get();
+  float* const sums = sumsBlock.get();
+  BYTE* const expanded = IsIndexed() ? expandedBlock.get() : nullptr;
+  if (!line || !sums || (IsIndexed() && !expanded) ||
       !columns.Build(width, newWidth, xScale, method, overflow, !enlarging) ||
       !rows.Build(height, newHeight, yScale, method, overflow, !enlarging)) {
-    free(line);
-    free(expanded);
     SetErrorText("Resample can't allocate memory");
     return false;
   }
   if (!IsIndexed() && columns.OnlyCopies() && rows.OnlyCopies()) {
     // Nearest neighbour (and whole-pixel boxes): the bytes are copied, a
     // destination row that repeats the one before is copied whole.
-    free(line);
-    free(expanded);
     for (int32_t y = 0; y < newHeight; ++y) {
       if (StopRequested(y, newHeight)) return false;
       BYTE* target = result.GetBits(y);
@@ -206,14 +224,11 @@ bool CRaster::Resample(int32_t newWidth, int32_t newHeight, int32_t method, int3
     }
     return FinishResult(result, destination);
   }
+  columns.MoveOutsideTo(width);
   const float outsideChannel[3] = {float(outside.rgbBlue), float(outside.rgbGreen),
                                    float(outside.rgbRed)};
-  bool stopped = false;
-  for (int32_t y = 0; y < newHeight && !stopped; ++y) {
-    if (StopRequested(y, newHeight)) {
-      stopped = true;
-      break;
-    }
+  for (int32_t y = 0; y < newHeight; ++y) {
+    if (StopRequested(y, newHeight)) return false;
     // Rows first: the weighted sum of this destination row's source rows.
     memset(line, 0, sourceRow * sizeof(float));
     float rowWeights = 0;
@@ -237,31 +252,35 @@ bool CRaster::Resample(int32_t newWidth, int32_t newHeight, int32_t method, int3
       }
       for (size_t i = 0; i < sourceRow; ++i) line[i] += w * source[i];
     }
-    // Then the columns.
-    BYTE* target = result.GetBits(y);
+    for (int c = 0; c < 3; ++c) line[sourceRow + c] = rowWeights * outsideChannel[c];
+    // Then the columns, into a row of sums that is limited in one sweep.
     for (int32_t x = 0; x < newWidth; ++x) {
       float sum[3] = {0, 0, 0};
       const CTap* tap = columns.Taps(x);
-      for (int32_t t = 0; t < columns.Count(x); ++t) {
+      const int32_t count = columns.Count(x);
+      for (int32_t t = 0; t < count; ++t) {
         const float w = tap[t].weight;
-        const float* from = tap[t].index < 0 ? nullptr : line + 3 * size_t(tap[t].index);
-        for (int c = 0; c < 3; ++c) sum[c] += w * (from ? from[c] : rowWeights * outsideChannel[c]);
+        const float* from = line + 3 * size_t(tap[t].index);
+        sum[0] += w * from[0];
+        sum[1] += w * from[1];
+        sum[2] += w * from[2];
       }
-      if (result.IsIndexed()) {
+      sums[3 * x] = sum[0];
+      sums[3 * x + 1] = sum[1];
+      sums[3 * x + 2] = sum[2];
+    }
+    if (result.IsIndexed()) {
+      for (int32_t x = 0; x < newWidth; ++x) {
         RGBQUAD c = {};
-        c.rgbBlue = ChannelFromSum(sum[0]);
-        c.rgbGreen = ChannelFromSum(sum[1]);
-        c.rgbRed = ChannelFromSum(sum[2]);
+        c.rgbBlue = ChannelFromSum(sums[3 * x]);
+        c.rgbGreen = ChannelFromSum(sums[3 * x + 1]);
+        c.rgbRed = ChannelFromSum(sums[3 * x + 2]);
         result.SetPixelColorUnchecked(x, y, c);
-      } else {
-        target[3 * x] = ChannelFromSum(sum[0]);
-        target[3 * x + 1] = ChannelFromSum(sum[1]);
-        target[3 * x + 2] = ChannelFromSum(sum[2]);
       }
+    } else {
+      BYTE* target = result.GetBits(y);
+      for (size_t i = 0; i < targetRow; ++i) target[i] = ChannelFromSum(sums[i]);
     }
   }
-  free(line);
-  free(expanded);
-  if (stopped) return false;
   return FinishResult(result, destination);
 }
