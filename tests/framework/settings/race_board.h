@@ -15,9 +15,8 @@ constexpr int32_t kRaceMaxWrites = 1 << 16;
 enum RaceResult : uint8_t { kRaceNotYet = 0, kRaceSucceeded = 1, kRaceFailed = 2 };
 
 struct RaceBoard {
-  volatile LONG iWrites[2];                // writes made so far, per writer
-  volatile LONG iRound[2];                 // rounds mode: the last round finished
-  uint8_t result[2][kRaceMaxWrites];       // what WriteBlobToArchive reported
+  volatile LONG iWrites[2];            // writes made so far, per writer
+  uint8_t result[2][kRaceMaxWrites];   // what WriteBlobToArchive reported
 };
 
 // The text of writer `id`'s write number `n`: its identity, then a body whose

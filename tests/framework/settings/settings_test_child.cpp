@@ -75,7 +75,6 @@ int Rounds(const std::string& base, int id, int count) {
   for (int round = 0; round < count; ++round) {
     if (WaitForSingleObject(go, 30000) != WAIT_OBJECT_0) return 5;
     WriteRace(board, id, round);
-    InterlockedExchange(&board->iRound[id], round + 1);
     SetEvent(done);
   }
   return 0;
