@@ -14,8 +14,10 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "framework/app/app_win.h"
+#include "framework/draw/font_cache_win.h"
 #include "framework/net/update_check_win.h"
 #include "framework/net/update_record.h"
 #include "framework/settings/data_folder.h"
@@ -56,6 +58,17 @@ bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return true;
+}
+
+// What the main window was asked by help requests: their topics.
+std::vector<std::string> gHelpTopics;
+
+LRESULT CALLBACK HelpRecorder(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == 33786) {
+    gHelpTopics.push_back(wParam ? reinterpret_cast<const char*>(wParam) : "<none>");
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
 }
 
 int CountProcesses(const char* name) {
@@ -432,6 +445,41 @@ TEST_F(UpdateCheckTest, UpdateOpensOnlyAWebAddress) {
   Press(dialog, kIdUpdateButton);
   Sleep(1000);
   EXPECT_EQ(0, CountProcesses("notepad.exe"));
+}
+
+TEST_F(UpdateCheckTest, HelpAndF1AskTheMainWindowAndADpiChangeRenewsTheFonts) {
+  CModalWatchdogPause pause;
+  int index = gApp.AddWindow(0, HelpRecorder, 0xFFFF, 0);
+  ASSERT_GE(index, 0);
+  gHelpTopics.clear();
+  HWND dialog = CheckOnce(TextUrl("1.0.1"));
+  ASSERT_NE(nullptr, dialog);
+  // The Help button, then F1 as the system reports it.
+  HELPINFO f1 = {};
+  f1.cbSize = sizeof(f1);
+  f1.iContextType = HELPINFO_WINDOW;
+  for (int asked = 1; asked <= 2; ++asked) {
+    if (asked == 1)
+      Press(dialog, IDHELP);
+    else
+      SendMessageA(dialog, WM_HELP, 0, LPARAM(&f1));
+    auto start = Clock::now();
+    while (gHelpTopics.size() < size_t(asked) && MsSince(start) < 3000) {
+      MSG message;
+      while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+      Sleep(10);
+    }
+    EXPECT_EQ(std::vector<std::string>(size_t(asked), "About"), gHelpTopics) << asked;
+  }
+
+  HFONT large = GetAppFont(kFontDialog, 192);
+  ASSERT_NE(nullptr, large);
+  RECT suggested = {0, 0, 600, 400};
+  SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(192, 192), LPARAM(&suggested));
+  for (int id : {kIdInstalledVersion, kIdAvailableVersion, kIdUpdateStatus})
+    EXPECT_EQ(large, HFONT(SendDlgItemMessageA(dialog, id, WM_GETFONT, 0, 0))) << id;
+  CloseAnnouncement();
+  gApp.DestroyAll();
 }
 
 }  // namespace
