@@ -6,7 +6,9 @@
 #include "imagelib/raster_codec.h"
 
 #include "imagelib/codecs/bmp/raster_bmp.h"
+#include "imagelib/codecs/gif/raster_gif.h"
 #include "imagelib/codecs/jpg/raster_jpg.h"
+#include "imagelib/codecs/pcx/raster_pcx.h"
 #include "imagelib/codecs/png/raster_png.h"
 
 namespace {
@@ -23,13 +25,13 @@ struct CodecFactory {
 
 const CodecFactory kFactories[] = {
     {RASTER_FORMAT_BMP, &MakeCodec<CRasterBMP>},
-    {RASTER_FORMAT_GIF, nullptr},
+    {RASTER_FORMAT_GIF, &MakeCodec<CRasterGIF>},
     {RASTER_FORMAT_JPG, &MakeCodec<CRasterJPG>},
     {RASTER_FORMAT_PNG, &MakeCodec<CRasterPNG>},
     {RASTER_FORMAT_ICO, nullptr},
     {RASTER_FORMAT_TIF, nullptr},
     {RASTER_FORMAT_TGA, nullptr},
-    {RASTER_FORMAT_PCX, nullptr},
+    {RASTER_FORMAT_PCX, &MakeCodec<CRasterPCX>},
     {RASTER_FORMAT_WMF, nullptr},
 };
 

@@ -18,7 +18,7 @@ PACKAGES=(
   x11-utils xdotool fonts-liberation
   # independent checkers used by the tests
   python3 python3-pil python3-numpy imagemagick unzip zip file pngcheck netpbm
-  libjpeg-turbo-progs libimage-exiftool-perl curl openssl
+  libjpeg-turbo-progs libimage-exiftool-perl curl openssl giflib-tools gifsicle
   liblnk-utils procps locales fp-utils
 )
 
