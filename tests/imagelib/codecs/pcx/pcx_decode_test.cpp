@@ -1,0 +1,103 @@
+// PCX decoding: PIL, netpbm, ImageMagick and struct-made files against their
+// source pictures, under the PCX type and under type 0; damaged files with
+// their exact texts; files cut at every length; the size probe and cancel.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "imagelib/codecs/pcx/raster_pcx.h"
+#include "imagelib/raster_mem_file.h"
+#include "tests/imagelib/codecs/codec_test_util.h"
+
+namespace {
+
+bool DecodeBytes(CRasterPCX& pcx, const std::vector<uint8_t>& bytes) {
+  CRasterMemFile file(static_cast<const void*>(bytes.data()), bytes.size());
+  return pcx.Decode(&file);
+}
+
+bool DecodeAs(CRaster& image, const std::vector<uint8_t>& bytes, int32_t type) {
+  CRasterMemFile file(static_cast<const void*>(bytes.data()), bytes.size());
+  return image.Decode(&file, type);
+}
+
+int MetaBpp(const std::string& name) {
+  std::ifstream in(FixturePath(name + ".meta"));
+  std::string key;
+  int bpp = 0;
+  in >> key >> bpp;
+  return bpp;
+}
+
+TEST(PcxDecode, ForeignFilesMatchTheirSources) {
+  const std::vector<FixtureCase> cases = ReadManifest();
+  ASSERT_GE(cases.size(), 40u) << "fixture manifest missing: " << FixturePath("manifest.txt");
+  for (const FixtureCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<uint8_t> bytes = ReadBytes(FixturePath(c.file));
+    const std::vector<uint8_t> expected = ReadBytes(FixturePath(c.name + ".rgb"));
+    CRasterPCX pcx;
+    ASSERT_TRUE(DecodeBytes(pcx, bytes)) << pcx.GetLastError();
+    EXPECT_TRUE(SameRgb(pcx, expected, c.width, c.height));
+    EXPECT_EQ(pcx.GetBpp(), MetaBpp(c.name));
+    EXPECT_EQ(pcx.GetType(), RASTER_FORMAT_PCX);
+    // Every decoder before PCX in the try order turns the file down.
+    CRaster any;
+    ASSERT_TRUE(DecodeAs(any, bytes, RASTER_FORMAT_UNKNOWN)) << any.GetLastError();
+    EXPECT_EQ(any.GetType(), RASTER_FORMAT_PCX);
+    EXPECT_TRUE(SameRgb(any, expected, c.width, c.height));
+  }
+}
+
+TEST(PcxDecode, DamagedFilesFailWithTheirTexts) {
+  std::ifstream list(FixturePath("errors.txt"));
+  std::string file, text;
+  int count = 0;
+  while (list >> file && std::getline(list, text)) {
+    ++count;
+    CRasterPCX pcx;
+    EXPECT_FALSE(DecodeBytes(pcx, ReadBytes(FixturePath(file)))) << file;
+    EXPECT_EQ(pcx.GetLastError(), text.substr(1)) << file;
+  }
+  EXPECT_GE(count, 14);
+}
+
+TEST(PcxDecode, FilesCutAtEveryLength) {
+  for (const char* name : {"ppmtopcx-8bit_200_w17.pcx", "ppmtopcx-planes=4_16_w17.pcx", "pil_RGB_w7.pcx"}) {
+    const std::vector<uint8_t> whole = ReadBytes(FixturePath(name));
+    ASSERT_FALSE(whole.empty()) << name;
+    for (size_t cut = 0; cut < whole.size(); ++cut) {
+      CRasterPCX pcx;
+      if (DecodeBytes(pcx, std::vector<uint8_t>(whole.begin(), whole.begin() + cut)))
+        ASSERT_TRUE(pcx.IsValid()) << name << " cut at " << cut;
+      else
+        ASSERT_STRNE(pcx.GetLastError(), "") << name << " cut at " << cut;
+    }
+  }
+}
+
+TEST(PcxDecode, SizeProbeResolutionAndCancel) {
+  const std::vector<uint8_t> bytes = ReadBytes(FixturePath("ppmtopcx-24bit_0_w40.pcx"));
+  ASSERT_FALSE(bytes.empty());
+  CRasterPCX probe;
+  probe.SetEscape(-1);
+  ASSERT_TRUE(DecodeBytes(probe, bytes));
+  EXPECT_EQ(probe.GetWidth(), 40);
+  EXPECT_EQ(probe.GetHeight(), 5);
+  EXPECT_EQ(probe.GetType(), RASTER_FORMAT_PCX);
+  EXPECT_FALSE(probe.IsValid());
+
+  CRasterPCX pcx;
+  ASSERT_TRUE(DecodeBytes(pcx, ReadBytes(FixturePath("struct_2bit.pcx"))));
+  EXPECT_EQ(pcx.GetXDpi(), 72);
+  EXPECT_EQ(pcx.GetYDpi(), 72);
+
+  CRasterPCX cancelled;
+  cancelled.SetEscape(1);
+  EXPECT_FALSE(DecodeBytes(cancelled, bytes));
+  EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
+}
+
+}  // namespace
