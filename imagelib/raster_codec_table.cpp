@@ -10,6 +10,7 @@
 #include "imagelib/codecs/jpg/raster_jpg.h"
 #include "imagelib/codecs/pcx/raster_pcx.h"
 #include "imagelib/codecs/png/raster_png.h"
+#include "imagelib/codecs/tga/raster_tga.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ const CodecFactory kFactories[] = {
     {RASTER_FORMAT_PNG, &MakeCodec<CRasterPNG>},
     {RASTER_FORMAT_ICO, nullptr},
     {RASTER_FORMAT_TIF, nullptr},
-    {RASTER_FORMAT_TGA, nullptr},
+    {RASTER_FORMAT_TGA, &MakeCodec<CRasterTGA>},
     {RASTER_FORMAT_PCX, &MakeCodec<CRasterPCX>},
     {RASTER_FORMAT_WMF, nullptr},
 };
