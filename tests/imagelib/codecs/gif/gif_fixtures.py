@@ -193,6 +193,23 @@ def true_colour_cases(fx, rng):
     write_meta(fx, 'built_true_colour', ['bpp 24', 'frames %d' % len(tiles)])
 
 
+def resync_case(fx, rng):
+    """A frame whose data holds a code past the next free slot, then a sound
+    frame: the decoder finds the second one by the ',' after a 0 byte."""
+    idx = rng.integers(0, 5, (6, 9))
+    palette = rng.integers(0, 256, (5, 3))
+    sound = build(fx, 'resync_sound', gifbuild_text(9, 6, [(0, 0, None, idx)], palette))
+    with open(sound, 'rb') as f:
+        data = f.read()
+    first = data.index(b',', 13 + 3 * (2 << (data[10] & 7)))
+    # Clear, pixel 1, then code 7 where 6 is the next slot, then end.
+    broken = b',' + struct.pack('<HHHHB', 0, 0, 9, 6, 0) + bytes([2, 2, 0xCC, 0x0B, 0])
+    with open(fx.path('resync.gif'), 'wb') as f:
+        f.write(data[:first] + broken + data[first:])
+    fx.add('resync', 'resync.gif', None, expected_frame(sound, 0, 0), 'idx')
+    write_meta(fx, 'resync', ['frame 1', 'frames 2'])
+
+
 def hostile_cases(fx, rng):
     """Crafted files: each must end, and a failure must carry a text."""
     bad = {}
@@ -233,6 +250,7 @@ def main(out_dir):
     interlaced_twins(fx, rng)
     animation_cases(fx, rng)
     true_colour_cases(fx, rng)
+    resync_case(fx, rng)
     hostile_cases(fx, rng)
     fx.finish()
 
