@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the image-library benchmark optimised and without sanitizers, makes
 # its images, runs it and prints its times beside PIL's and ImageMagick's
-# (and, for JPEG, djpeg's and cjpeg's).
+# (and, for JPEG, djpeg's and cjpeg's; for GIF, giflib's and gifsicle's).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=${BW_BUILD_DIR:-$root/build}/bench-imagelib
@@ -17,3 +17,4 @@ clang++ -std=c++17 -O2 -DNDEBUG -I"$root" -o "$work/bench_imagelib" \
 "$work/bench_imagelib" "$work" $images --operations $operations >"$work/ours.txt"
 /usr/bin/python3 "$root/tests/imagelib/bench/bench_peers.py" "$work" "$work/ours.txt" $images \
   --operations $operations
+/usr/bin/python3 "$root/tests/imagelib/bench/bench_gif_peers.py" "$work" "$work/ours.txt" $images

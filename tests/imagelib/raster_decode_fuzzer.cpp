@@ -39,6 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (int64_t(image.GetWidth()) * image.GetHeight() <= 65536) {
     RoundTrip(image, RASTER_FORMAT_BMP);
     RoundTrip(image, RASTER_FORMAT_PNG);
+    RoundTrip(image, RASTER_FORMAT_GIF);
+    // PCX keeps 1-bit files black and white, TGA writes 8 and 24 bits only.
+    if (image.GetBpp() >= 4) RoundTrip(image, RASTER_FORMAT_PCX);
+    if (image.GetBpp() >= 8) RoundTrip(image, RASTER_FORMAT_TGA);
   }
   return 0;
 }

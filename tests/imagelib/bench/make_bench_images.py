@@ -3,7 +3,7 @@
 3840x2160: flat panels, title-bar gradients, text-like strokes) and two
 photo-like ones (smooth fields with grain, the same sizes), each as raw RGB,
 PPM, BMP and PNG (zlib level 6, written by PIL); the 3840x2160 ones also as
-JPEG (cjpeg quality 90, 4:2:0).
+JPEG (cjpeg quality 90, 4:2:0), the 1920x1080 ones as GIF (PIL's quantizer).
 
 Usage: make_bench_images.py <work folder>
 """
@@ -57,6 +57,9 @@ def main():
                             os.path.join(folder, name + ".jpg"), os.path.join(folder, name + ".ppm")],
                            check=True)
         img.save(os.path.join(folder, name + ".png"), compress_level=6)
+        if name.endswith("1080"):
+            # 256-entry indices from PIL's quantizer, written by PIL.
+            img.quantize(256).save(os.path.join(folder, name + ".gif"), interlace=False)
         with open(os.path.join(folder, name + ".rgb"), "wb") as f:
             f.write(pixels.tobytes())
         print(name, img.width, img.height)
