@@ -43,6 +43,16 @@ class Fixtures:
         print('%d cases in %s' % (len(self.lines), self.dir))
 
 
+def write_listed(fx, list_name, files):
+    """Writes each (file name, bytes, note) into the fixture folder and a
+    list of "<file name> <note>" lines for the test."""
+    with open(fx.path(list_name), 'w') as f:
+        for file_name, data, note in files:
+            with open(fx.path(file_name), 'wb') as g:
+                g.write(data)
+            f.write(('%s %s' % (file_name, note)).rstrip() + '\n')
+
+
 def convert_rgb(path, width, height):
     """ImageMagick's decode of a file as 8-bit RGB rows from the top."""
     raw = subprocess.run([CONVERT, path, '-depth', '8', 'rgb:-'],

@@ -11,6 +11,7 @@
 #include "imagelib/codecs/gif/raster_gif.h"
 #include "imagelib/raster_io_file.h"
 #include "imagelib/raster_mem_file.h"
+#include "tests/imagelib/codecs/codec_damage_util.h"
 #include "tests/imagelib/codecs/codec_test_util.h"
 
 namespace {
@@ -22,11 +23,6 @@ class CGifProbe : public CRasterGIF {
   void SetFrame(int32_t index) { info.frameIndex = index; }
   int32_t GetDelay() const { return info.frameDelay; }
 };
-
-bool DecodeBytes(CRasterGIF& gif, const std::vector<uint8_t>& bytes) {
-  CRasterMemFile file(static_cast<const void*>(bytes.data()), bytes.size());
-  return gif.Decode(&file);
-}
 
 // The frame to decode from <name>.meta, set before decoding.
 int32_t MetaFrame(const std::string& name) {
@@ -62,7 +58,7 @@ TEST(GifDecode, ForeignFilesMatchOtherReaders) {
     const std::vector<uint8_t> expected = ReadBytes(FixturePath(c.name + "." + c.kind));
     CGifProbe gif;
     gif.SetFrame(MetaFrame(c.name));
-    ASSERT_TRUE(DecodeBytes(gif, ReadBytes(FixturePath(c.file)))) << gif.GetLastError();
+    ASSERT_TRUE(DecodeWithBytes(gif, ReadBytes(FixturePath(c.file)))) << gif.GetLastError();
     EXPECT_EQ(gif.GetType(), RASTER_FORMAT_GIF);
     if (c.kind == "idx") {
       EXPECT_EQ(gif.GetWidth(), c.width);
@@ -97,7 +93,7 @@ TEST(GifDecode, HostileFilesEndAndFailWithAText) {
     ++count;
     SCOPED_TRACE(file);
     CRasterGIF gif;
-    const bool ok = DecodeBytes(gif, ReadBytes(FixturePath(file)));
+    const bool ok = DecodeWithBytes(gif, ReadBytes(FixturePath(file)));
     if (kind == "fail") EXPECT_FALSE(ok);
     if (!ok) EXPECT_STRNE(gif.GetLastError(), "");
     if (ok) EXPECT_TRUE(gif.IsValid());
@@ -109,16 +105,7 @@ TEST(GifDecode, HostileFilesEndAndFailWithAText) {
 // image and a failure a text.
 TEST(GifDecode, FilesCutAtEveryLength) {
   for (const char* name : {"pil_256_interlaced.gif", "im_anim.gif", "built_true_colour.gif"}) {
-    const std::vector<uint8_t> whole = ReadBytes(FixturePath(name));
-    ASSERT_FALSE(whole.empty()) << name;
-    for (size_t cut = 0; cut < whole.size(); ++cut) {
-      const std::vector<uint8_t> bytes(whole.begin(), whole.begin() + cut);
-      CRasterGIF gif;
-      if (DecodeBytes(gif, bytes))
-        ASSERT_TRUE(gif.IsValid()) << name << " cut at " << cut;
-      else
-        ASSERT_STRNE(gif.GetLastError(), "") << name << " cut at " << cut;
-    }
+    ExpectEveryCutEnds<CRasterGIF>(name);
   }
 }
 
@@ -127,7 +114,7 @@ TEST(GifDecode, SizeProbeFrameRangeAndCancel) {
   ASSERT_FALSE(anim.empty());
   CRasterGIF probe;
   probe.SetEscape(-1);
-  ASSERT_TRUE(DecodeBytes(probe, anim));
+  ASSERT_TRUE(DecodeWithBytes(probe, anim));
   EXPECT_EQ(probe.GetWidth(), 20);
   EXPECT_EQ(probe.GetHeight(), 14);
   EXPECT_EQ(probe.GetType(), RASTER_FORMAT_GIF);
@@ -135,11 +122,11 @@ TEST(GifDecode, SizeProbeFrameRangeAndCancel) {
 
   CGifProbe past;
   past.SetFrame(4);
-  EXPECT_FALSE(DecodeBytes(past, anim));
+  EXPECT_FALSE(DecodeWithBytes(past, anim));
 
   CRasterGIF cancelled;
   cancelled.SetEscape(1);
-  EXPECT_FALSE(DecodeBytes(cancelled, anim));
+  EXPECT_FALSE(DecodeWithBytes(cancelled, anim));
   EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
 
   // A screen without area takes the first frame's size, in the probe too.
@@ -149,7 +136,7 @@ TEST(GifDecode, SizeProbeFrameRangeAndCancel) {
   for (int escape : {-1, 0}) {
     CRasterGIF gif;
     gif.SetEscape(escape);
-    ASSERT_TRUE(DecodeBytes(gif, empty)) << gif.GetLastError();
+    ASSERT_TRUE(DecodeWithBytes(gif, empty)) << gif.GetLastError();
     EXPECT_EQ(gif.GetWidth(), 37);
     EXPECT_EQ(gif.GetHeight(), 23);
   }
@@ -164,7 +151,7 @@ TEST(GifDecode, ReadsFromAFileStream) {
   ASSERT_TRUE(gif.Decode(&file)) << gif.GetLastError();
   CGifProbe fromMemory;
   fromMemory.SetFrame(2);
-  ASSERT_TRUE(DecodeBytes(fromMemory, ReadBytes(FixturePath("im_anim.gif"))));
+  ASSERT_TRUE(DecodeWithBytes(fromMemory, ReadBytes(FixturePath("im_anim.gif"))));
   EXPECT_EQ(RgbRows(gif), RgbRows(fromMemory));
 }
 

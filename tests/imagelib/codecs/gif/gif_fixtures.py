@@ -234,13 +234,7 @@ def hostile_cases(fx, rng):
     bad['no_frames.gif'] = (gif(4, 4, b'!\xfe\x03abc\x00;'), 'fail')
     bad['extension_cut.gif'] = (gif(4, 4, b'!\xf9\x04\x01'), 'fail')
     bad['not_gif.gif'] = (b'GIF7' + bytes(20), 'fail')
-    lines = []
-    for name, (data, kind) in bad.items():
-        with open(fx.path(name), 'wb') as f:
-            f.write(data)
-        lines.append('%s %s' % (name, kind))
-    with open(fx.path('hostile.txt'), 'w') as f:
-        f.write('\n'.join(lines) + '\n')
+    cf.write_listed(fx, 'hostile.txt', [(name, data, kind) for name, (data, kind) in bad.items()])
 
 
 def main(out_dir):

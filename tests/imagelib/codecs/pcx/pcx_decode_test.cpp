@@ -9,14 +9,10 @@
 
 #include "imagelib/codecs/pcx/raster_pcx.h"
 #include "imagelib/raster_mem_file.h"
+#include "tests/imagelib/codecs/codec_damage_util.h"
 #include "tests/imagelib/codecs/codec_test_util.h"
 
 namespace {
-
-bool DecodeBytes(CRasterPCX& pcx, const std::vector<uint8_t>& bytes) {
-  CRasterMemFile file(static_cast<const void*>(bytes.data()), bytes.size());
-  return pcx.Decode(&file);
-}
 
 bool DecodeAs(CRaster& image, const std::vector<uint8_t>& bytes, int32_t type) {
   CRasterMemFile file(static_cast<const void*>(bytes.data()), bytes.size());
@@ -39,7 +35,7 @@ TEST(PcxDecode, ForeignFilesMatchTheirSources) {
     const std::vector<uint8_t> bytes = ReadBytes(FixturePath(c.file));
     const std::vector<uint8_t> expected = ReadBytes(FixturePath(c.name + ".rgb"));
     CRasterPCX pcx;
-    ASSERT_TRUE(DecodeBytes(pcx, bytes)) << pcx.GetLastError();
+    ASSERT_TRUE(DecodeWithBytes(pcx, bytes)) << pcx.GetLastError();
     EXPECT_TRUE(SameRgb(pcx, expected, c.width, c.height));
     EXPECT_EQ(pcx.GetBpp(), MetaBpp(c.name));
     EXPECT_EQ(pcx.GetType(), RASTER_FORMAT_PCX);
@@ -51,30 +47,11 @@ TEST(PcxDecode, ForeignFilesMatchTheirSources) {
   }
 }
 
-TEST(PcxDecode, DamagedFilesFailWithTheirTexts) {
-  std::ifstream list(FixturePath("errors.txt"));
-  std::string file, text;
-  int count = 0;
-  while (list >> file && std::getline(list, text)) {
-    ++count;
-    CRasterPCX pcx;
-    EXPECT_FALSE(DecodeBytes(pcx, ReadBytes(FixturePath(file)))) << file;
-    EXPECT_EQ(pcx.GetLastError(), text.substr(1)) << file;
-  }
-  EXPECT_GE(count, 14);
-}
+TEST(PcxDecode, DamagedFilesFailWithTheirTexts) { EXPECT_GE(ExpectListedFailures<CRasterPCX>(), 14); }
 
 TEST(PcxDecode, FilesCutAtEveryLength) {
   for (const char* name : {"ppmtopcx-8bit_200_w17.pcx", "ppmtopcx-planes=4_16_w17.pcx", "pil_RGB_w7.pcx"}) {
-    const std::vector<uint8_t> whole = ReadBytes(FixturePath(name));
-    ASSERT_FALSE(whole.empty()) << name;
-    for (size_t cut = 0; cut < whole.size(); ++cut) {
-      CRasterPCX pcx;
-      if (DecodeBytes(pcx, std::vector<uint8_t>(whole.begin(), whole.begin() + cut)))
-        ASSERT_TRUE(pcx.IsValid()) << name << " cut at " << cut;
-      else
-        ASSERT_STRNE(pcx.GetLastError(), "") << name << " cut at " << cut;
-    }
+    ExpectEveryCutEnds<CRasterPCX>(name);
   }
 }
 
@@ -83,20 +60,20 @@ TEST(PcxDecode, SizeProbeResolutionAndCancel) {
   ASSERT_FALSE(bytes.empty());
   CRasterPCX probe;
   probe.SetEscape(-1);
-  ASSERT_TRUE(DecodeBytes(probe, bytes));
+  ASSERT_TRUE(DecodeWithBytes(probe, bytes));
   EXPECT_EQ(probe.GetWidth(), 40);
   EXPECT_EQ(probe.GetHeight(), 5);
   EXPECT_EQ(probe.GetType(), RASTER_FORMAT_PCX);
   EXPECT_FALSE(probe.IsValid());
 
   CRasterPCX pcx;
-  ASSERT_TRUE(DecodeBytes(pcx, ReadBytes(FixturePath("struct_2bit.pcx"))));
+  ASSERT_TRUE(DecodeWithBytes(pcx, ReadBytes(FixturePath("struct_2bit.pcx"))));
   EXPECT_EQ(pcx.GetXDpi(), 72);
   EXPECT_EQ(pcx.GetYDpi(), 72);
 
   CRasterPCX cancelled;
   cancelled.SetEscape(1);
-  EXPECT_FALSE(DecodeBytes(cancelled, bytes));
+  EXPECT_FALSE(DecodeWithBytes(cancelled, bytes));
   EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
 }
 

@@ -166,11 +166,7 @@ def error_cases(fx, rng):
         'xmax_below_xmin': (header(8, 4, 8, 1, 8)[:4] + struct.pack('<HH', 9, 0) + struct.pack('<HH', 3, 3) +
                             header(8, 4, 8, 1, 8)[12:] + good_data, 'corrupted PCX'),
     }
-    with open(fx.path('errors.txt'), 'w') as f:
-        for name, (data, text) in bad.items():
-            with open(fx.path(name + '.pcx'), 'wb') as g:
-                g.write(data)
-            f.write('%s.pcx %s\n' % (name, text))
+    cf.write_listed(fx, 'errors.txt', [(name + '.pcx', data, text) for name, (data, text) in bad.items()])
 
 
 def main(out_dir):

@@ -10,14 +10,10 @@
 
 #include "imagelib/codecs/tga/raster_tga.h"
 #include "imagelib/raster_mem_file.h"
+#include "tests/imagelib/codecs/codec_damage_util.h"
 #include "tests/imagelib/codecs/codec_test_util.h"
 
 namespace {
-
-bool DecodeBytes(CRasterTGA& tga, const std::vector<uint8_t>& bytes) {
-  CRasterMemFile file(static_cast<const void*>(bytes.data()), bytes.size());
-  return tga.Decode(&file);
-}
 
 int MetaBpp(const std::string& name) {
   std::ifstream in(FixturePath(name + ".meta"));
@@ -35,7 +31,7 @@ TEST(TgaDecode, ForeignFilesMatchImageMagick) {
     const std::vector<uint8_t> bytes = ReadBytes(FixturePath(c.file));
     const std::vector<uint8_t> expected = ReadBytes(FixturePath(c.name + ".rgb"));
     CRasterTGA tga;
-    ASSERT_TRUE(DecodeBytes(tga, bytes)) << tga.GetLastError();
+    ASSERT_TRUE(DecodeWithBytes(tga, bytes)) << tga.GetLastError();
     EXPECT_TRUE(SameRgb(tga, expected, c.width, c.height));
     EXPECT_EQ(tga.GetBpp(), MetaBpp(c.name));
     EXPECT_EQ(tga.GetType(), RASTER_FORMAT_TGA);
@@ -47,18 +43,7 @@ TEST(TgaDecode, ForeignFilesMatchImageMagick) {
   }
 }
 
-TEST(TgaDecode, DamagedFilesFailWithTheirTexts) {
-  std::ifstream list(FixturePath("errors.txt"));
-  std::string file, text;
-  int count = 0;
-  while (list >> file && std::getline(list, text)) {
-    ++count;
-    CRasterTGA tga;
-    EXPECT_FALSE(DecodeBytes(tga, ReadBytes(FixturePath(file)))) << file;
-    EXPECT_EQ(tga.GetLastError(), text.substr(1)) << file;
-  }
-  EXPECT_GE(count, 12);
-}
+TEST(TgaDecode, DamagedFilesFailWithTheirTexts) { EXPECT_GE(ExpectListedFailures<CRasterTGA>(), 12); }
 
 // Packets reaching past the last pixel stop there.
 TEST(TgaDecode, PacketsPastTheImageEndThere) {
@@ -68,7 +53,7 @@ TEST(TgaDecode, PacketsPastTheImageEndThere) {
   while (list >> file) {
     ++count;
     CRasterTGA tga;
-    ASSERT_TRUE(DecodeBytes(tga, ReadBytes(FixturePath(file)))) << file << ": " << tga.GetLastError();
+    ASSERT_TRUE(DecodeWithBytes(tga, ReadBytes(FixturePath(file)))) << file << ": " << tga.GetLastError();
     EXPECT_TRUE(tga.IsValid());
   }
   EXPECT_EQ(count, 2);
@@ -76,15 +61,7 @@ TEST(TgaDecode, PacketsPastTheImageEndThere) {
 
 TEST(TgaDecode, FilesCutAtEveryLength) {
   for (const char* name : {"im_truecolor_rle.tga", "struct_map16_rle.tga", "struct_16bit_d20.tga"}) {
-    const std::vector<uint8_t> whole = ReadBytes(FixturePath(name));
-    ASSERT_FALSE(whole.empty()) << name;
-    for (size_t cut = 0; cut < whole.size(); ++cut) {
-      CRasterTGA tga;
-      if (DecodeBytes(tga, std::vector<uint8_t>(whole.begin(), whole.begin() + cut)))
-        ASSERT_TRUE(tga.IsValid()) << name << " cut at " << cut;
-      else
-        ASSERT_STRNE(tga.GetLastError(), "") << name << " cut at " << cut;
-    }
+    ExpectEveryCutEnds<CRasterTGA>(name);
   }
 }
 
@@ -93,7 +70,7 @@ TEST(TgaDecode, SizeProbeAndCancel) {
   ASSERT_FALSE(bytes.empty());
   CRasterTGA probe;
   probe.SetEscape(-1);
-  ASSERT_TRUE(DecodeBytes(probe, bytes));
+  ASSERT_TRUE(DecodeWithBytes(probe, bytes));
   EXPECT_EQ(probe.GetWidth(), 37);
   EXPECT_EQ(probe.GetHeight(), 11);
   EXPECT_EQ(probe.GetType(), RASTER_FORMAT_TGA);
@@ -101,7 +78,7 @@ TEST(TgaDecode, SizeProbeAndCancel) {
 
   CRasterTGA cancelled;
   cancelled.SetEscape(1);
-  EXPECT_FALSE(DecodeBytes(cancelled, bytes));
+  EXPECT_FALSE(DecodeWithBytes(cancelled, bytes));
   EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
 }
 

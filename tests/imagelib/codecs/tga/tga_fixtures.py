@@ -184,19 +184,11 @@ def error_cases(fx):
         'data_cut': (good[:40], 'corrupted TGA'),
         'rle_cut': (tga_header(10, 4, 3, 24) + bytes([0x83, 1, 2, 3, 0x05]) + bytes(6), 'corrupted TGA'),
     }
-    with open(fx.path('errors.txt'), 'w') as f:
-        for name, (data, text) in bad.items():
-            with open(fx.path(name + '.tga'), 'wb') as g:
-                g.write(data)
-            f.write('%s.tga %s\n' % (name, text))
+    cf.write_listed(fx, 'errors.txt', [(name + '.tga', data, text) for name, (data, text) in bad.items()])
     # Packets past the image's last pixel are cut there.
-    with open(fx.path('hostile.txt'), 'w') as f:
-        for name, data in (('run_past_image', tga_header(10, 4, 3, 24) + bytes([0xFF, 9, 9, 9])),
-                           ('raw_past_image', tga_header(9, 2, 2, 8, 0, 1, 0, 2, 24) + bytes(6) +
-                            bytes([0x7F]) + bytes(128))):
-            with open(fx.path(name + '.tga'), 'wb') as g:
-                g.write(data)
-            f.write('%s.tga\n' % name)
+    cf.write_listed(fx, 'hostile.txt', [
+        ('run_past_image.tga', tga_header(10, 4, 3, 24) + bytes([0xFF, 9, 9, 9]), ''),
+        ('raw_past_image.tga', tga_header(9, 2, 2, 8, 0, 1, 0, 2, 24) + bytes(6) + bytes([0x7F]) + bytes(128), '')])
 
 
 def main(out_dir):
