@@ -53,6 +53,20 @@ def write_listed(fx, list_name, files):
             f.write(('%s %s' % (file_name, note)).rstrip() + '\n')
 
 
+def written_cases(out_dir, expected_count=None):
+    """The files an encoder test wrote (its "written" folder): yields name,
+    path and the expected pixels (rows from the top, red first)."""
+    folder = os.path.join(out_dir, 'written')
+    with open(os.path.join(folder, 'manifest.txt')) as f:
+        cases = [line.split() for line in f if line.strip()]
+    if expected_count is not None and len(cases) != expected_count:
+        fail('expected %d written files, found %d' % (expected_count, len(cases)))
+    for name, file_name, width, height, _ in cases:
+        with open(os.path.join(folder, name + '.rgb'), 'rb') as f:
+            want = np.frombuffer(f.read(), np.uint8).reshape(int(height), int(width), 3)
+        yield name, os.path.join(folder, file_name), want
+
+
 def convert_rgb(path, width, height):
     """ImageMagick's decode of a file as 8-bit RGB rows from the top."""
     raw = subprocess.run([CONVERT, path, '-depth', '8', 'rgb:-'],

@@ -11,7 +11,7 @@
 #include "imagelib/codecs/gif/raster_gif.h"
 #include "imagelib/raster_io_file.h"
 #include "imagelib/raster_mem_file.h"
-#include "tests/imagelib/codecs/codec_damage_util.h"
+#include "tests/imagelib/codecs/codec_decode_util.h"
 #include "tests/imagelib/codecs/codec_test_util.h"
 
 namespace {

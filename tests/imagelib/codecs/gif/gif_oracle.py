@@ -3,7 +3,6 @@ ImageMagick and giflib's gif2rgb read the expected pixels. Tiled true-colour
 files: giftext lists the tile sizes given by the "tiles" meta line, and
 ImageMagick's -layers flatten gives the picture. "transparency I": PIL
 finds that transparent index."""
-import io
 import os
 import re
 import subprocess
@@ -34,17 +33,11 @@ def flatten(path, width, height):
 
 
 def main(out_dir):
-    folder = os.path.join(out_dir, 'written')
-    with open(os.path.join(folder, 'manifest.txt')) as f:
-        cases = [line.split() for line in f if line.strip()]
-    if len(cases) < 24:
-        cf.fail('expected at least 24 written files, found %d' % len(cases))
-    for name, file_name, width, height, _ in cases:
-        width, height = int(width), int(height)
-        path = os.path.join(folder, file_name)
-        with open(os.path.join(folder, name + '.rgb'), 'rb') as f:
-            want = np.frombuffer(f.read(), np.uint8).reshape(height, width, 3)
-        with open(os.path.join(folder, name + '.meta')) as f:
+    count = 0
+    for name, path, want in cf.written_cases(out_dir, 24):
+        count += 1
+        height, width = want.shape[:2]
+        with open(path[:-len('.gif')] + '.meta') as f:
             meta = dict(line.split(' ', 1) for line in f.read().splitlines() if line)
         if 'tiles' in meta:
             text = subprocess.run([GIFTEXT, path], check=True, capture_output=True, text=True).stdout
@@ -62,7 +55,7 @@ def main(out_dir):
         for reader, got in readers.items():
             if not np.array_equal(got, want):
                 cf.fail('%s: %s reads other pixels' % (name, reader))
-    print('%d files read back by PIL, ImageMagick and giflib' % len(cases))
+    print('%d files read back by PIL, ImageMagick and giflib' % count)
 
 
 if __name__ == '__main__':

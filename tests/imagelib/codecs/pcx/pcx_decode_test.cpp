@@ -9,42 +9,13 @@
 
 #include "imagelib/codecs/pcx/raster_pcx.h"
 #include "imagelib/raster_mem_file.h"
-#include "tests/imagelib/codecs/codec_damage_util.h"
+#include "tests/imagelib/codecs/codec_decode_util.h"
 #include "tests/imagelib/codecs/codec_test_util.h"
 
 namespace {
 
-bool DecodeAs(CRaster& image, const std::vector<uint8_t>& bytes, int32_t type) {
-  CRasterMemFile file(static_cast<const void*>(bytes.data()), bytes.size());
-  return image.Decode(&file, type);
-}
-
-int MetaBpp(const std::string& name) {
-  std::ifstream in(FixturePath(name + ".meta"));
-  std::string key;
-  int bpp = 0;
-  in >> key >> bpp;
-  return bpp;
-}
-
 TEST(PcxDecode, ForeignFilesMatchTheirSources) {
-  const std::vector<FixtureCase> cases = ReadManifest();
-  ASSERT_GE(cases.size(), 40u) << "fixture manifest missing: " << FixturePath("manifest.txt");
-  for (const FixtureCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::vector<uint8_t> bytes = ReadBytes(FixturePath(c.file));
-    const std::vector<uint8_t> expected = ReadBytes(FixturePath(c.name + ".rgb"));
-    CRasterPCX pcx;
-    ASSERT_TRUE(DecodeWithBytes(pcx, bytes)) << pcx.GetLastError();
-    EXPECT_TRUE(SameRgb(pcx, expected, c.width, c.height));
-    EXPECT_EQ(pcx.GetBpp(), MetaBpp(c.name));
-    EXPECT_EQ(pcx.GetType(), RASTER_FORMAT_PCX);
-    // Every decoder before PCX in the try order turns the file down.
-    CRaster any;
-    ASSERT_TRUE(DecodeAs(any, bytes, RASTER_FORMAT_UNKNOWN)) << any.GetLastError();
-    EXPECT_EQ(any.GetType(), RASTER_FORMAT_PCX);
-    EXPECT_TRUE(SameRgb(any, expected, c.width, c.height));
-  }
+  ExpectManifestDecodes<CRasterPCX>(RASTER_FORMAT_PCX, 40u);
 }
 
 TEST(PcxDecode, DamagedFilesFailWithTheirTexts) { EXPECT_GE(ExpectListedFailures<CRasterPCX>(), 14); }

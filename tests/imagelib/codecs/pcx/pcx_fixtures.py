@@ -4,7 +4,6 @@ depths those tools do not write. Expected pixels are the source picture the
 file was made from, checked against ImageMagick's own decode. <name>.meta
 holds "bpp B". errors.txt lists "<file> <exact text>" for files that must
 fail."""
-import io
 import os
 import struct
 import subprocess

@@ -2,7 +2,6 @@
 expected pixels of every file, PIL those of one plane or three (it puts
 four 1-bit planes together in another order, and misreads three planes one
 pixel wide, its own files included)."""
-import os
 import subprocess
 import sys
 
@@ -30,23 +29,16 @@ def pcxtoppm(path):
 
 
 def main(out_dir):
-    folder = os.path.join(out_dir, 'written')
-    with open(os.path.join(folder, 'manifest.txt')) as f:
-        cases = [line.split() for line in f if line.strip()]
-    if len(cases) != 21:
-        cf.fail('expected 21 written files, found %d' % len(cases))
-    for name, file_name, width, height, _ in cases:
-        path = os.path.join(folder, file_name)
-        with open(os.path.join(folder, name + '.rgb'), 'rb') as f:
-            want = np.frombuffer(f.read(), np.uint8).reshape(int(height), int(width), 3)
+    count = 0
+    for name, path, want in cf.written_cases(out_dir, 21):
         readers = [('pcxtoppm', pcxtoppm(path))]
         if not name.startswith('bpp4') and name != 'bpp24_w1':
             readers.append(('PIL', np.array(Image.open(path).convert('RGB'))))
         for reader, got in readers:
             if not np.array_equal(got, want):
                 cf.fail('%s: %s reads other pixels' % (name, reader))
-    print('%d files read back by PIL and pcxtoppm' % len(cases))
-
+        count += 1
+    print('%d files read back by PIL and pcxtoppm' % count)
 
 if __name__ == '__main__':
     main(sys.argv[1])

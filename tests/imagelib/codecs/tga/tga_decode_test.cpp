@@ -10,37 +10,13 @@
 
 #include "imagelib/codecs/tga/raster_tga.h"
 #include "imagelib/raster_mem_file.h"
-#include "tests/imagelib/codecs/codec_damage_util.h"
+#include "tests/imagelib/codecs/codec_decode_util.h"
 #include "tests/imagelib/codecs/codec_test_util.h"
 
 namespace {
 
-int MetaBpp(const std::string& name) {
-  std::ifstream in(FixturePath(name + ".meta"));
-  std::string key;
-  int bpp = 0;
-  in >> key >> bpp;
-  return bpp;
-}
-
 TEST(TgaDecode, ForeignFilesMatchImageMagick) {
-  const std::vector<FixtureCase> cases = ReadManifest();
-  ASSERT_GE(cases.size(), 60u) << "fixture manifest missing: " << FixturePath("manifest.txt");
-  for (const FixtureCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::vector<uint8_t> bytes = ReadBytes(FixturePath(c.file));
-    const std::vector<uint8_t> expected = ReadBytes(FixturePath(c.name + ".rgb"));
-    CRasterTGA tga;
-    ASSERT_TRUE(DecodeWithBytes(tga, bytes)) << tga.GetLastError();
-    EXPECT_TRUE(SameRgb(tga, expected, c.width, c.height));
-    EXPECT_EQ(tga.GetBpp(), MetaBpp(c.name));
-    EXPECT_EQ(tga.GetType(), RASTER_FORMAT_TGA);
-    // No signature: under type 0 the decoders before TGA turn it down.
-    CRaster any;
-    CRasterMemFile file(static_cast<const void*>(bytes.data()), bytes.size());
-    ASSERT_TRUE(any.Decode(&file, RASTER_FORMAT_UNKNOWN)) << any.GetLastError();
-    EXPECT_EQ(any.GetType(), RASTER_FORMAT_TGA);
-  }
+  ExpectManifestDecodes<CRasterTGA>(RASTER_FORMAT_TGA, 60u);
 }
 
 TEST(TgaDecode, DamagedFilesFailWithTheirTexts) { EXPECT_GE(ExpectListedFailures<CRasterTGA>(), 12); }
