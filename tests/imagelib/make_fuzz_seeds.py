@@ -2,7 +2,8 @@
 """Rewrites the committed seed folders of the image decoders' fuzz targets
 from the codec tests' fixture makers (PIL, ImageMagick, hand-built files).
 
-Usage: make_fuzz_seeds.py            (run by hand; commit the result)
+Usage: make_fuzz_seeds.py [codec...]  (run by hand; commit the result;
+                                      the named codec folders, else all)
 
 The test command fuzzes over these folders with a fixed seed, so they must
 not change from run to run: ImageMagick's date and time chunks are dropped
@@ -19,7 +20,8 @@ import zlib
 HERE = os.path.dirname(os.path.abspath(__file__))
 CODECS = os.path.join(HERE, 'codecs')
 # codec folder -> extensions of the fixture files that are decoder inputs
-KINDS = {'bmp': ('.bmp', '.dib'), 'dib': ('.dib',), 'jpg': ('.jpg',), 'png': ('.png',)}
+KINDS = {'bmp': ('.bmp', '.dib'), 'dib': ('.dib',), 'jpg': ('.jpg',), 'png': ('.png',),
+         'gif': ('.gif',), 'pcx': ('.pcx',), 'tga': ('.tga',)}
 MAX_SEED = 8192
 VOLATILE_PNG_CHUNKS = {b'tEXt', b'zTXt', b'iTXt', b'tIME'}
 
@@ -42,6 +44,8 @@ def without_volatile_chunks(data):
 
 def main():
     for codec, extensions in KINDS.items():
+        if len(sys.argv) > 1 and codec not in sys.argv[1:]:
+            continue
         folder = os.path.join(CODECS, codec)
         seeds = os.path.join(folder, 'fuzz_seeds')
         os.makedirs(seeds, exist_ok=True)
