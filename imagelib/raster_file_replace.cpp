@@ -60,29 +60,29 @@ int OpenNew(const std::string& path) {
 #endif
 }
 
-// "~bwXXXX.tmp", or, where that would take the path past the system's
-// limit although the target's own path is within it, a shorter "~XXXX" (as
-// few hex digits as room is left): the target must not be unsavable only
-// because its temporary has a longer name. Empty when not even "~X" fits.
-std::string TemporaryPath(const std::string& folder, uint32_t n) {
+}  // namespace
+
+// "~bwXXXX.tmp", or, where that would take the path past the limit although
+// the target's own path is within it, a shorter "~XXXX" (as few hex digits
+// as room is left): the target must not be unsavable only because its
+// temporary has a longer name.
+std::string TemporaryPathFor(const char* targetPath, uint32_t number, size_t maxLength) {
   static const char kHex[] = "0123456789abcdef";
+  const std::string folder = FolderOf(targetPath);
   std::string name = folder + "~bw";
-  for (int shift = 12; shift >= 0; shift -= 4) name += kHex[(n >> shift) & 15];
+  for (int shift = 12; shift >= 0; shift -= 4) name += kHex[(number >> shift) & 15];
   name += ".tmp";
-  if (name.size() <= kMaxPathLength) return name;
-  if (folder.size() + 2 > kMaxPathLength) return std::string();
-  const size_t digits = std::min<size_t>(4, kMaxPathLength - folder.size() - 1);
+  if (name.size() <= maxLength) return name;
+  if (folder.size() + 2 > maxLength) return std::string();
+  const size_t digits = std::min<size_t>(4, maxLength - folder.size() - 1);
   name = folder + "~";
-  for (size_t i = digits; i-- > 0;) name += kHex[(n >> (4 * i)) & 15];
+  for (size_t i = digits; i-- > 0;) name += kHex[(number >> (4 * i)) & 15];
   return name;
 }
 
-}  // namespace
-
 FILE* CreateTemporaryBeside(const char* targetPath, std::string* temporaryPath) {
-  const std::string folder = FolderOf(targetPath);
   for (int attempt = 0; attempt < 256; ++attempt) {
-    const std::string name = TemporaryPath(folder, NextTemporaryNumber());
+    const std::string name = TemporaryPathFor(targetPath, NextTemporaryNumber(), kMaxPathLength);
     if (name.empty()) return nullptr;
     const int fd = OpenNew(name);
     if (fd < 0) {

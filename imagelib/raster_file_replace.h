@@ -3,6 +3,8 @@
 // target's folder, pushed to the disk, and only then moved over the target in
 // one step, so a failed or interrupted save never damages the file that was
 // there before, and two saves to one path never write into one file.
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -12,6 +14,10 @@
 // opened, another name is tried. The file takes the target's permissions
 // when the target exists. Null when no such file can be made.
 FILE* CreateTemporaryBeside(const char* targetPath, std::string* temporaryPath);
+
+// The temporary path tried for number (its low 16 bits) with a path limit of
+// maxLength characters; empty when the folder leaves no room for "~X".
+std::string TemporaryPathFor(const char* targetPath, uint32_t number, size_t maxLength);
 
 // Flushes the stream and the system's buffers of its file to the disk.
 bool FlushToDisk(FILE* stream);

@@ -10,6 +10,10 @@
 # log is <dir>/<target>.log; crash, leak, timeout and out-of-memory inputs
 # land in <dir>/<target>.crashes/. Add such an input to the target's seed
 # folder together with its fix. The summary lists the executions per target.
+#
+# Memory limits, the same as the test command's and explained beside them in
+# run-fuzzer.sh: -malloc_limit_mb=1025 (one image block at the library's 2^30
+# limit) and -rss_limit_mb=2048 (that block plus the sanitizer and the fuzzer).
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 

@@ -21,6 +21,7 @@
 #endif
 
 #include "imagelib/raster.h"
+#include "imagelib/raster_file_replace.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/test_paths.h"
 
@@ -209,6 +210,32 @@ TEST(Save, TemporaryNameNeverTouchesOtherFiles) {
     EXPECT_TRUE(SamePixels(back, *image));
   }
   delete image;
+}
+
+// Every target whose own path keeps within a path limit gets a temporary
+// path within it too, in its folder, whatever room its name leaves (one
+// character of room is too little: a temporary name takes two); numbers that
+// differ in their low digits give different names.
+TEST(Save, TemporaryPathsKeepWithinThePathLimit) {
+  for (size_t limit : {size_t(16), size_t(259)}) {
+    for (size_t folderLength = 0; folderLength < limit; ++folderLength) {
+      const std::string folder = folderLength ? std::string(folderLength - 1, 'f') + '/' : "";
+      for (size_t nameLength = 2; folderLength + nameLength <= limit; ++nameLength) {
+        const std::string target = folder + std::string(nameLength, 'n');
+        SCOPED_TRACE(std::to_string(limit) + ": " + target);
+        const std::string first = TemporaryPathFor(target.c_str(), 0x1234, limit);
+        const std::string second = TemporaryPathFor(target.c_str(), 0x1235, limit);
+        ASSERT_LE(first.size(), limit);
+        ASSERT_EQ(first.compare(0, folder.size(), folder), 0);
+        const std::string name = first.substr(folder.size());
+        ASSERT_TRUE(name.size() >= 2 && name[0] == '~' && name.find('/') == std::string::npos);
+        ASSERT_NE(first, second);
+        if (folderLength + 11 <= limit) {
+          ASSERT_EQ(name, "~bw1234.tmp");
+        }
+      }
+    }
+  }
 }
 
 #ifndef _WIN32
