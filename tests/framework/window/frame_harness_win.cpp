@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "framework/draw/font_cache_win.h"
 #include "framework/settings/data_folder.h"
 #include "tests/support/test_paths.h"
 
@@ -53,6 +54,42 @@ RECT WindowRectOf(HWND window) {
 }
 
 POINT CentreOf(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+void WriteScreenRects(CAppWindow* frame, const char* name, const RECT* bare) {
+  FILE* file = fopen(TestOutputPath(std::string(name) + ".rects").c_str(), "w");
+  ASSERT_NE(nullptr, file);
+  auto line = [file](const char* kind, const RECT& r, COLORREF colour) {
+    fprintf(file, "%s %ld %ld %ld %ld %u %u %u\n", kind, r.left, r.top, r.right, r.bottom,
+            GetRValue(colour), GetGValue(colour), GetBValue(colour));
+  };
+  for (int side = 0; side < 4; ++side) {
+    CDockBay* bay = frame->GetBay(side);
+    RECT r = WindowRectOf(bay->hwnd);
+    if (r.right <= r.left || r.bottom <= r.top) continue;
+    line("bay", r, GetThemeColor(0));
+    bool farSide = side == kSideBottom || side == kSideRight;
+    int offset = 0;
+    for (int row = 0; row < kMaxBayRows && bay->rows[row]; ++row) {
+      int size = bay->rows[row] < 0 ? -bay->rows[row] : bay->rows[row];
+      if (bay->rows[row] < 0) {
+        int start = farSide ? offset : offset + size - kSplitterSize;
+        RECT strip = bay->vertical ? RECT{r.left + start, r.top, r.left + start + kSplitterSize, r.bottom}
+                                   : RECT{r.left, r.top + start, r.right, r.top + start + kSplitterSize};
+        line("skip", strip, 0);
+      }
+      offset += size;
+    }
+    if (bay->grip == 1)
+      line("skip", {r.right - bay->gripSize, r.bottom - bay->gripSize, r.right, r.bottom}, 0);
+  }
+  for (int i = 0; i < gApp.GetBarCount(); ++i) {
+    CDockBar* bar = gApp.GetBarAt(i);
+    if (bar->frameId == frame->id && IsWindowVisible(bar->hwnd))
+      line("bar", WindowRectOf(bar->hwnd), 0);
+  }
+  if (bare) line("root", *bare, 0);
+  fclose(file);
+}
 
 CUIItem* ItemOf(uint16_t id) {
   for (int i = 0; i < gApp.GetItemCount(); ++i)

@@ -30,6 +30,11 @@ void ForgetRecords();
 RECT WindowRectOf(HWND window);
 POINT CentreOf(const RECT& r);
 CUIItem* ItemOf(uint16_t id);
+// Beside a screenshot "<name>.png": "<name>.rects" with what the picture
+// must show, for the pixel oracle: each bay ("bay" and its colour), the
+// parts of it that are painted otherwise ("skip": splitters, the size
+// grip), each visible bar ("bar") and a place left bare ("root").
+void WriteScreenRects(CAppWindow* frame, const char* name, const RECT* bare);
 
 class Frames : public ::testing::Test {
  protected:

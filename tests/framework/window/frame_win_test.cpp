@@ -76,6 +76,7 @@ TEST_F(Frames, FirstStartPutsTheBarsWhereTheirDefaultsSay) {
   ASSERT_TRUE(status);
   EXPECT_GT(WindowRectOf(status->hwnd).right - WindowRectOf(status->hwnd).left,
             (infoRect.right - infoRect.left) / 2);
+  WriteScreenRects(frame, "first_start", nullptr);
   TakeScreenshot("first_start.png");
 }
 
@@ -103,13 +104,15 @@ TEST_F(Frames, DraggingTheToolBarFloatsAndDocksIt) {
   ASSERT_TRUE(frame);
   CDockBar* tools = gApp.FindBar(kToolbar);
   CDockBar* menu = gApp.FindBar(kMenuBar);
-  POINT middle = CentreOf(WindowRectOf(frame->hwnd));
-  Drag(GripperOf(tools), middle);
+  // Below the frame, over the bare screen.
+  RECT frameRect = WindowRectOf(frame->hwnd);
+  Drag(GripperOf(tools), {frameRect.left + 200, frameRect.bottom + 80});
   EXPECT_EQ(-1, tools->dockSide);
   LONG_PTR style = GetWindowLongPtrA(tools->hwnd, GWL_STYLE);
   EXPECT_EQ(LONG_PTR(WS_POPUP | WS_CAPTION), style & (WS_POPUP | WS_CAPTION | WS_CHILD));
   EXPECT_EQ(frame->hwnd, GetWindow(tools->hwnd, GW_OWNER));
   EXPECT_TRUE(IsWindowVisible(tools->hwnd));
+  WriteScreenRects(frame, "drag_floating", nullptr);
   TakeScreenshot("drag_floating.png");
   // By its caption into the left bay: docked vertically.
   RECT floating = WindowRectOf(tools->hwnd);
@@ -120,6 +123,8 @@ TEST_F(Frames, DraggingTheToolBarFloatsAndDocksIt) {
   EXPECT_EQ(frame->GetBay(kSideLeft)->hwnd, GetParent(tools->hwnd));
   RECT vertical = WindowRectOf(tools->hwnd);
   EXPECT_GT(vertical.bottom - vertical.top, vertical.right - vertical.left);
+  Pump(60);
+  WriteScreenRects(frame, "drag_left", &floating);  // the vacated place shows the screen
   TakeScreenshot("drag_left.png");
   // Back to the top bay, just after the menu bar: it sits beside it in row 0.
   RECT menuRect = WindowRectOf(menu->hwnd);
@@ -127,6 +132,7 @@ TEST_F(Frames, DraggingTheToolBarFloatsAndDocksIt) {
   EXPECT_EQ(kSideTop, tools->dockSide);
   EXPECT_EQ(menu->row, tools->row);
   EXPECT_EQ(menuRect.right, WindowRectOf(tools->hwnd).left);
+  WriteScreenRects(frame, "drag_top", nullptr);
   TakeScreenshot("drag_top.png");
 }
 
@@ -697,6 +703,87 @@ TEST_F(Frames, DISABLED_BenchmarkLayoutDragAndStatus) {
          drag.p95);
   printf("BENCH SetStatusText from a worker: median %.4f ms, p95 %.4f ms\n", status.median,
          status.p95);
+}
+
+}  // namespace
+
+// ---- The window menu's dialogs, answered from another thread ----
+
+namespace {
+
+// Presses OK on the first common dialog the window owns (not a message box).
+HWND WaitForCommonDialog(HWND owner) {
+  for (int i = 0; i < 500; ++i) {
+    HWND found = nullptr;
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+      char name[16] = {};
+      GetClassNameA(w, name, sizeof(name));
+      DWORD process = 0;
+      GetWindowThreadProcessId(w, &process);
+      if (process == GetCurrentProcessId() && !strcmp(name, "#32770") && IsWindowVisible(w) &&
+          GetWindow(w, GW_OWNER) == owner && !GetDlgItem(w, 50108))
+        found = w;
+    }
+    if (found) return found;
+    Sleep(20);
+  }
+  return nullptr;
+}
+
+struct DialogDriver {
+  HWND owner;
+  bool dialogSeen;
+  BoxDriver box;  // the restart question, when one follows
+  bool expectBox;
+};
+
+DWORD WINAPI DriveDialog(LPVOID parameter) {
+  DialogDriver* driver = static_cast<DialogDriver*>(parameter);
+  HWND dialog = WaitForCommonDialog(driver->owner);
+  driver->dialogSeen = dialog != nullptr;
+  if (!dialog) return 0;
+  Sleep(150);
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  if (driver->expectBox) DriveBox(&driver->box);
+  return 0;
+}
+
+TEST_F(Frames, ColourAndFontDialogsStoreTheirChoice) {
+  ForgetRecords();
+  CAppWindow* frame = Build();
+  ASSERT_TRUE(frame);
+  gApp.m_state.bColorScheme = 0;
+  gApp.m_state.aulThemeValues[2] = RGB(10, 120, 230);
+  DialogDriver colour = {frame->hwnd, false, {}, false};
+  HANDLE thread = CreateThread(nullptr, 0, DriveDialog, &colour, 0, nullptr);
+  SendMessageA(frame->hwnd, MSG_ITEM_NOTIFY, 61749, 0);  // Color > Custom > Focus
+  WaitForSingleObject(thread, 10000);
+  CloseHandle(thread);
+  ASSERT_TRUE(colour.dialogSeen);
+  EXPECT_EQ(2, gApp.m_state.bColorScheme);
+  EXPECT_EQ(uint32_t(RGB(10, 120, 230)), gApp.m_state.aulThemeValues[2]);
+
+  // The font: pixels at 96 DPI in, the same pixels back; the restart
+  // question answered with Escape restarts nothing.
+  snprintf(gApp.m_state.szFontFace, sizeof(gApp.m_state.szFontFace), "%s", "Liberation Sans");
+  gApp.m_state.iFontSize = 16;  // 12 points at 96 DPI
+  gApp.m_iRestartKind = kRestartNone;
+  DialogDriver font = {frame->hwnd, false, {}, true};
+  font.box.escapeFirst = true;
+  thread = CreateThread(nullptr, 0, DriveDialog, &font, 0, nullptr);
+  SendMessageA(frame->hwnd, MSG_ITEM_NOTIFY, 61762, 0);  // Font > Custom...
+  WaitForSingleObject(thread, 15000);
+  CloseHandle(thread);
+  ASSERT_TRUE(font.dialogSeen);
+  EXPECT_STREQ("Liberation Sans", gApp.m_state.szFontFace);
+  EXPECT_EQ(16, gApp.m_state.iFontSize);
+  ASSERT_TRUE(font.box.seen.found);
+  std::string question = font.box.seen.heading + font.box.seen.text;
+  EXPECT_NE(std::string::npos, question.find("restarted")) << question;
+  EXPECT_EQ(kRestartNone, gApp.m_iRestartKind);
+  gApp.m_state.szFontFace[0] = 0;
+  gApp.m_state.iFontSize = 0;
+  gApp.m_state.bColorScheme = 255;
 }
 
 }  // namespace
