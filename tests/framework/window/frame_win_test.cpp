@@ -165,39 +165,84 @@ TEST_F(Frames, BusyOverlayKeepsClicksOffEveryBar) {
   ForgetRecords();
   CAppWindow* frame = Build();
   ASSERT_TRUE(frame);
-  CUIItem* button = ItemOf(kDraw1);
-  ASSERT_TRUE(button);
-  POINT at = CentreOf(WindowRectOf(button->hwnd));
-  ClickAt(at.x, at.y);
-  Pump(30);
-  ASSERT_EQ(1, CountNotices(MSG_ITEM_NOTIFY));
-  Notices().clear();
+  CDockBar* tools = gApp.FindBar(kToolbar);
+  RECT frameRect = WindowRectOf(frame->hwnd);
+  Drag(GripperOf(tools), {frameRect.left + 200, frameRect.bottom + 60});
+  ASSERT_EQ(-1, tools->dockSide);
+  // A docked and a floating button, each answering a click while idle.
+  POINT docked = CentreOf(WindowRectOf(ItemOf(kDraw1)->hwnd));
+  POINT floating = CentreOf(WindowRectOf(ItemOf(kTool1)->hwnd));
+  auto clicksNotified = [&](POINT at) {
+    Notices().clear();
+    ClickAt(at.x, at.y);
+    Pump(30);
+    return CountNotices(MSG_ITEM_NOTIFY);
+  };
+  ASSERT_EQ(1, clicksNotified(docked));
+  ASSERT_EQ(1, clicksNotified(floating));
   gApp.EnterModal(true);
   gApp.EnterModal(true);
   ASSERT_TRUE(frame->busyOverlay);
-  ClickAt(at.x, at.y);
-  Pump(30);
-  EXPECT_EQ(0, CountNotices(MSG_ITEM_NOTIFY));
+  ASSERT_TRUE(tools->busyOverlay);
+  EXPECT_EQ(0, clicksNotified(docked));
+  EXPECT_EQ(0, clicksNotified(floating));
+  MoveMouse(docked.x, docked.y);
   CURSORINFO cursor = {};
   cursor.cbSize = sizeof(cursor);
   GetCursorInfo(&cursor);
   EXPECT_EQ(LoadCursor(nullptr, IDC_WAIT), cursor.hCursor);
-  // A right click in the client area opens no menu.
-  POINT client = CentreOf(WindowRectOf(frame->hwnd));
-  MoveMouse(client.x, client.y);
-  MouseButton(1, true);
-  MouseButton(1, false);
-  Pump(30);
-  EXPECT_EQ(nullptr, gApp.GetOpenPopup());
+  // A right click in the client area opens no menu, also after a resize.
+  for (int pass = 0; pass < 2; ++pass) {
+    POINT client = CentreOf(WindowRectOf(frame->hwnd));
+    MoveMouse(client.x, client.y);
+    MouseButton(1, true);
+    MouseButton(1, false);
+    Pump(30);
+    EXPECT_EQ(nullptr, gApp.GetOpenPopup()) << pass;
+    RECT r = WindowRectOf(frame->hwnd);
+    frame->Layout(r.left, r.top, r.right - r.left + 80, r.bottom - r.top + 40, false);
+    Pump(20);
+  }
   gApp.EnterModal(false);  // one level left: still busy
-  ClickAt(at.x, at.y);
-  Pump(30);
-  EXPECT_EQ(0, CountNotices(MSG_ITEM_NOTIFY));
+  EXPECT_EQ(0, clicksNotified(docked));
   gApp.EnterModal(false);
   EXPECT_EQ(nullptr, frame->busyOverlay);
-  ClickAt(at.x, at.y);
+  EXPECT_EQ(nullptr, tools->busyOverlay);
+  EXPECT_EQ(1, clicksNotified(docked));
+  EXPECT_EQ(1, clicksNotified(floating));
+}
+
+TEST_F(Frames, CloseBoxHidesTheBarAndFloatingWidthsWrapTheItems) {
+  ForgetRecords();
+  CAppWindow* frame = Build();
+  ASSERT_TRUE(frame);
+  CDockBar* tools = gApp.FindBar(kToolbar);
+  // Sizing a floating bar narrower wraps its items into more lines, and the
+  // sizing rectangle follows what the lines need.
+  RECT frameRect = WindowRectOf(frame->hwnd);
+  Drag(GripperOf(tools), {frameRect.left + 200, frameRect.bottom + 60});
+  ASSERT_EQ(-1, tools->dockSide);
+  RECT wide = WindowRectOf(tools->hwnd);
+  int wideThickness = tools->thickness;
+  RECT sizing = wide;
+  sizing.right = sizing.left + (wide.right - wide.left) / 2;
+  SendMessageA(tools->hwnd, WM_SIZING, WMSZ_RIGHT, reinterpret_cast<LPARAM>(&sizing));
+  EXPECT_GT(int(tools->thickness), wideThickness);
+  SIZE outer = tools->FloatingOuterSize(tools->length, tools->thickness);
+  EXPECT_EQ(outer.cx, sizing.right - sizing.left);
+  EXPECT_EQ(outer.cy, sizing.bottom - sizing.top);
+  EXPECT_LT(sizing.right - sizing.left, wide.right - wide.left);
+  // Back in the top bay, its close box hides it.
+  RECT menuRect = WindowRectOf(gApp.FindBar(kMenuBar)->hwnd);
+  RECT floatingRect = WindowRectOf(tools->hwnd);
+  Drag({floatingRect.left + 20, floatingRect.top + 5}, {menuRect.right + 6, menuRect.top + 4});
+  ASSERT_EQ(kSideTop, tools->dockSide);
+  POINT close = CentreOf(tools->closeRect);
+  ClientToScreen(tools->hwnd, &close);
+  ClickAt(close.x, close.y);
   Pump(30);
-  EXPECT_EQ(1, CountNotices(MSG_ITEM_NOTIFY));
+  EXPECT_FALSE(tools->IsVisible());
+  EXPECT_FALSE(IsWindowVisible(tools->hwnd));
 }
 
 TEST_F(Frames, WindowMenuListsTheBarsAndItsCommandsAct) {
