@@ -27,19 +27,31 @@ class CGifProbe : public CRasterGIF {
 // The frame to decode from <name>.meta, set before decoding.
 int32_t MetaFrame(const std::string& name) {
   std::ifstream in(FixturePath(name + ".meta"));
-  std::string key;
-  int32_t value = 0;
+  std::string key, value;
   while (in >> key >> value)
-    if (key == "frame") return value;
+    if (key == "frame") return std::stoi(value);
   return 0;
 }
 
-void CheckMeta(const CRaster& image, const std::string& name) {
+void CheckMeta(const CGifProbe& image, const std::string& name) {
   std::ifstream in(FixturePath(name + ".meta"));
   std::string key;
-  int32_t value = 0;
-  while (in >> key >> value) {
-    if (key == "frames")
+  while (in >> key) {
+    if (key == "comment") {
+      std::string text;
+      in >> text;
+      EXPECT_STREQ(image.GetComment(), text.c_str());
+      continue;
+    }
+    int32_t value = 0;
+    in >> value;
+    if (key == "delay")
+      EXPECT_EQ(image.GetDelay(), value);
+    else if (key == "disposal")
+      EXPECT_EQ(image.GetDisposalMethod(), value);
+    else if (key == "loop")
+      EXPECT_EQ(image.GetLoopCount(), value);
+    else if (key == "frames")
       EXPECT_EQ(image.GetNumFrames(), value);
     else if (key == "bpp")
       EXPECT_EQ(image.GetBpp(), value);

@@ -1,7 +1,9 @@
 """GIF files for the decoder. Expected pixels come from other readers:
 giflib's `gifbuild -d` dump (palette indices of a frame's rectangle), PIL
 and ImageMagick. <name>.meta lines: "frame K" (the frame to decode),
-"frames N" (identify's count), "bpp B", "bkgnd I". hostile.txt lists crafted
+"frames N" (identify's count), "bpp B", "bkgnd I", and the graphic control,
+loop count and comment the decoder reports: "delay D", "disposal M",
+"loop L", "comment TEXT". hostile.txt lists crafted
 files, each "<file> fail" (must fail with a text) or "<file> any" (must only
 end; a failure carries a text)."""
 import io
@@ -128,17 +130,28 @@ def animation_cases(fx, rng):
         part = fx.path('anim_part%d.png' % k)
         random_palette_image(rng, h, w, colours).convert('RGB').save(part)
         parts.append(part)
-    args = [cf.CONVERT, '-dispose', 'None', '-page', '20x14+0+0', parts[0],
-            '-dispose', 'Background', '-page', '+3+2', parts[1],
-            '-dispose', 'Previous', '-page', '+9+5', parts[2],
+    args = [cf.CONVERT, '-comment', 'brightwarden', '-delay', '37', '-dispose', 'None',
+            '-page', '20x14+0+0', parts[0], '-dispose', 'Background', '-page', '+3+2', parts[1],
+            '-delay', '5', '-dispose', 'Previous', '-page', '+9+5', parts[2],
             '-page', '+14+1', parts[3], '-loop', '3']
     out = fx.path('im_anim.gif')
     subprocess.run(args + [out], check=True)
     count = frame_count(out)
+    # Each frame's graphic control as giftext reads it, the loop count and
+    # comment as gifbuild dumps them.
+    text = subprocess.run(['/usr/bin/giftext', out], check=True, capture_output=True, text=True).stdout
+    disposals = re.findall(r'Disposal Mode: (\d+)', text)
+    delays = re.findall(r'DelayTime: (\d+)', text)
+    dump = subprocess.run([GIFBUILD, '-d', out], check=True, capture_output=True, text=True).stdout
+    loop = re.search(r'netscape loop (\d+)', dump).group(1)
+    comment = re.search(r'^comment\n(.*?)\nend', dump, re.M).group(1).strip()
+    if len(disposals) != count or len(delays) != count or comment != 'brightwarden':
+        cf.fail('ImageMagick wrote other graphic controls or comment than asked for')
     for k in range(count):
         name = 'im_anim_frame%d' % k
         fx.add(name, 'im_anim.gif', None, expected_frame(out, k, 0), 'idx')
-        write_meta(fx, name, ['frame %d' % k, 'frames %d' % count])
+        write_meta(fx, name, ['frame %d' % k, 'frames %d' % count, 'delay ' + delays[k],
+                              'disposal ' + disposals[k], 'loop ' + loop, 'comment ' + comment])
     # A transparent first frame smaller than its screen: the rest of the
     # picture is the transparent index.
     small = fx.path('im_small.gif')
