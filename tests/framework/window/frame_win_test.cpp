@@ -832,3 +832,42 @@ TEST_F(Frames, ColourAndFontDialogsStoreTheirChoice) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Frames, WindowMenuByKeysSetsTransparencyOnFrameAndFloatingBar) {
+  ForgetRecords();
+  CAppWindow* frame = Build();
+  ASSERT_TRUE(frame);
+  CDockBar* tools = gApp.FindBar(kToolbar);
+  RECT frameRect = WindowRectOf(frame->hwnd);
+  Drag(GripperOf(tools), {frameRect.left + 200, frameRect.bottom + 60});
+  ASSERT_EQ(-1, tools->dockSide);
+  RECT leftBay = WindowRectOf(frame->GetBay(kSideLeft)->hwnd);
+  MoveMouse((leftBay.left + leftBay.right) / 2, leftBay.bottom - 10);
+  MouseButton(1, true);
+  MouseButton(1, false);
+  Pump(60);
+  ASSERT_TRUE(gApp.GetOpenPopup());
+  // From the last entry ("Transparency") into its menu, down to "50%".
+  Tap(VK_UP);
+  Pump(60);
+  Tap(VK_RIGHT);
+  Pump(60);
+  for (int i = 0; i < 5; ++i) {
+    Tap(VK_DOWN);
+    Pump(20);
+  }
+  Tap(VK_RETURN);
+  Pump(60);
+  EXPECT_EQ(nullptr, gApp.GetOpenPopup());
+  EXPECT_EQ(50, frame->transparency);
+  BYTE alpha = 0;
+  DWORD how = 0;
+  ASSERT_TRUE(GetLayeredWindowAttributes(frame->hwnd, nullptr, &alpha, &how));
+  EXPECT_EQ(127, alpha);
+  ASSERT_TRUE(GetLayeredWindowAttributes(tools->hwnd, nullptr, &alpha, &how));
+  EXPECT_EQ(127, alpha);
+}
+
+}  // namespace
