@@ -164,7 +164,10 @@ int CDockBar::BuildItems(const uint16_t* idList) {
   }
   overflow->idList = overflowIds;
   PtrArrayAppend(&items, overflow);
-  LayoutItems(length - 4, thickness - 4, false);
+  // A floating bar's length is its client width: laid out narrower, it
+  // would wrap into more lines at every start.
+  int margin = dockSide < 0 ? 0 : 4;
+  LayoutItems(length - margin, thickness - margin, false);
   return 0;
 }
 
