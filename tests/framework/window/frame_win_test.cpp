@@ -932,6 +932,8 @@ TEST_F(Frames, ASecondProcessShowsWhatTheFirstSaved) {
   CloseHandle(process.hProcess);
   EXPECT_EQ(0u, exitCode);
   EXPECT_EQ(expected, ReadText(out));
+  // For the record oracle: what the records in the data folder must say.
+  WriteBytes(TestOutputPath("restart_expected.txt"), expected.data(), expected.size());
 }
 
 }  // namespace
