@@ -26,5 +26,18 @@ struct ProgramHooks {
   // The drawing tools: end the active tool before the history is emptied;
   // null: no tool is active.
   void (*pfnEndDrawingTool)();
+  // The status bar's busy display while an image operation runs: start it
+  // with the operation's text, show a position of range, end it; null: there
+  // is no status bar, the operation runs without a display.
+  void (*pfnBeginBusy)(const char* text);
+  void (*pfnShowProgress)(int position, int range);
+  void (*pfnEndBusy)();
+  // Chooses a drawing tool (0 the selection) after an image came in; null:
+  // there are no drawing tools, the selection is the only one.
+  void (*pfnSelectDrawTool)(int tool);
+  // Expands the text templates of a file name into out (size characters,
+  // file-name mode when fileNameMode); null: no templates are known yet and
+  // the text is copied as it stands (cut to size like an expansion).
+  void (*pfnExpandTemplate)(const char* text, char* out, int size, int fileNameMode);
 };
 extern ProgramHooks gProgramHooks;
