@@ -16,22 +16,13 @@ import io
 import os
 import subprocess
 import sys
-import time
 
 from PIL import Image
 
-CONVERT = ["/usr/bin/convert", "-limit", "thread", "1"]
+from bench_peers import CONVERT, best  # ImageMagick single-threaded; best of five runs
+
 GIFBUILD = "/usr/bin/gifbuild"
 GIFSICLE = "/usr/bin/gifsicle"
-
-
-def best(work, runs=5):
-    times = []
-    for _ in range(runs):
-        start = time.perf_counter()
-        work()
-        times.append(time.perf_counter() - start)
-    return min(times) * 1000.0
 
 
 def quiet(args, out=subprocess.DEVNULL, stdin=None):
