@@ -1,0 +1,3 @@
+#include "app/capture/capture_host.h"
+
+CaptureHost gCaptureHost = {};
