@@ -131,17 +131,29 @@ HWND FindOverlay() {
   return overlay && IsWindowVisible(overlay) ? overlay : nullptr;
 }
 
-// Drives a running overlay from another thread: waits for it, runs `before`
-// (checks that need it open), then the xdotool chain.
+// Drives a running overlay from another thread: waits for it to show and
+// paint, runs `before` (checks that need it open), then the xdotool chain.
+// An overlay that the input did not end is cancelled, so that the test
+// fails instead of hanging.
 class COverlayDriver {
  public:
   COverlayDriver(std::string xdotool, std::function<void()> before = nullptr)
       : thread_([this, xdotool, before] {
-          for (int i = 0; i < 500 && !FindOverlay(); ++i) Sleep(10);
-          seen = FindOverlay() != nullptr;
-          Sleep(400);  // its first paint
+          HWND overlay = nullptr;
+          for (int i = 0; i < 1000 && !overlay; ++i) {
+            overlay = FindOverlay();
+            if (overlay && GetUpdateRect(overlay, nullptr, FALSE)) overlay = nullptr;
+            if (!overlay) Sleep(10);
+          }
+          seen = overlay != nullptr;
+          Sleep(100);
           if (before) before();
           sent = RunUnix("app/capture/xdo.sh", TestOutputPath("xdo.done"), xdotool);
+          for (int i = 0; i < 500 && FindOverlay(); ++i) Sleep(10);
+          if (HWND left = FindOverlay()) {
+            stuck = true;
+            PostMessageA(left, WM_KEYDOWN, VK_ESCAPE, 0);
+          }
         }) {}
   ~COverlayDriver() { Join(); }
   void Join() {
@@ -149,6 +161,7 @@ class COverlayDriver {
   }
   std::atomic<bool> seen{false};
   std::atomic<bool> sent{false};
+  std::atomic<bool> stuck{false};
 
  private:
   std::thread thread_;
@@ -274,6 +287,7 @@ class CaptureTest : public testing::Test {
     driver.Join();
     EXPECT_TRUE(driver.seen) << "no overlay appeared";
     EXPECT_TRUE(driver.sent) << "xdotool did not finish";
+    EXPECT_FALSE(driver.stuck) << "the input did not end the overlay";
     EXPECT_EQ(FindWindowA(kCaptureOverlayClass, nullptr), nullptr) << "the overlay stayed";
     EXPECT_EQ(gApp.m_iModalCount, 0) << "busy mode did not end";
     return result;
