@@ -92,6 +92,58 @@ TEST_F(CaptureTest, WindowPickTopLevelOrChildAndHotkeysOffMeanwhile) {
                                                         "sleep 0.1 keyup ctrl"),
             0u);
   ExpectCaptured(WindowRectInclusive(gChild), beforeChild);
+
+  // The wheel, like the right button, turns a rectangle pick into a window pick.
+  profile_.iSCMode = 0;
+  const int beforeWheel = gaImageHistory.count;
+  ASSERT_EQ(CaptureDriven(profile_, MoveTo(500, 420) + " sleep 0.1 click 4 sleep 0.2 click 1"), 0u);
+  ExpectCaptured(WindowRectInclusive(gHelper), beforeWheel);
+}
+
+// What the overlay shows while the box follows the cursor: an inverted
+// frame five pixels wide, the size label beside the cursor, hidden while
+// Shift is held, and none of it in the image.
+TEST_F(CaptureTest, BoxFrameAndSizeLabelOnTheOverlay) {
+  const int cx = 640, cy = 400, w = 161, h = 121;
+  const int left = cx - (w - 1) / 2, top = cy - (h - 1) / 2;
+  ASSERT_TRUE(RunXdotool(MoveTo(cx, cy)));
+  Pump(100);
+  profile_.iSCMode = 5;
+  profile_.iSCWidth = int16_t(w);
+  profile_.iSCHeight = int16_t(h);
+  profile_.iSCOShowDim = 1;
+  auto screen = [](int x, int y) {
+    HDC dc = GetDC(nullptr);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(nullptr, dc);
+    return (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c);
+  };
+  const uint32_t face = [] {
+    const COLORREF c = GetSysColor(COLOR_BTNFACE);
+    return (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c);
+  }();
+  struct Seen {
+    uint32_t band, inside, label;
+  } shown = {}, shifted = {};
+  auto look = [&](Seen* seen) {
+    seen->band = screen(left + 2, top + 30);
+    seen->inside = screen(left + 5, top + 30);
+    seen->label = screen(cx + 8, cy + 8);
+  };
+  const int before = gaImageHistory.count;
+  ASSERT_EQ(CaptureDriven(profile_, "sleep 0.1 click 1", [&] {
+              look(&shown);
+              RunXdotool("keydown shift sleep 0.3");
+              look(&shifted);
+              RunXdotool("keyup shift sleep 0.2");
+            }),
+            0u);
+  EXPECT_EQ(shown.band, ~PatternAt(left + 2, top + 30) & 0xFFFFFF) << "no inverted frame";
+  EXPECT_EQ(shown.inside, PatternAt(left + 5, top + 30)) << "the frame is wider than 5";
+  EXPECT_EQ(shown.label, face) << "no size label right below the cursor";
+  EXPECT_EQ(shifted.band, shown.band);
+  EXPECT_EQ(shifted.label, PatternAt(cx + 8, cy + 8)) << "Shift did not hide the label";
+  ExpectCaptured(RECT{left, top, left + w - 1, top + h - 1}, before);
 }
 
 TEST_F(CaptureTest, BoxAroundTheCursorOddAndEven) {
