@@ -294,6 +294,10 @@ LRESULT CALLBACK CaptureOverlayWndProc(HWND window, UINT message, WPARAM wParam,
     case WM_KEYDOWN: case WM_KEYUP:
       OnKey(window, wParam, message == WM_KEYDOWN);
       return 0;
+    // Closing the overlay (Alt+F4) is a cancel; the capture removes it.
+    case WM_CLOSE:
+      OverlayCancel(&gOverlay.state);
+      return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -315,8 +319,9 @@ OverlayResult CreateCaptureOverlay(const ProfileRecord& profile, RECT* picked) {
   }
   PrepareLabel();
   while (gOverlay.state.active) {
-    // A quit ends the pick once; the loop that posted it sees it again.
-    if (!gApp.Wait(10, 0)) OverlayCancel(&gOverlay.state);
+    // A quit ends the pick once; the loop that posted it sees it again. A
+    // window destroyed under the loop would leave nothing to end it.
+    if (!gApp.Wait(10, 0) || !IsWindow(gOverlay.window)) OverlayCancel(&gOverlay.state);
   }
   EraseFrame();
   gOverlay.labelBackground.Free();

@@ -179,6 +179,22 @@ TEST_F(CaptureTest, CancelledOverlayLeavesTheHistoryAlone) {
   }
 }
 
+// Closing the overlay or quitting the program while it runs cancels the
+// capture; the quit stays for the program's own loop.
+TEST_F(CaptureTest, CloseOrQuitDuringTheOverlayCancels) {
+  profile_.iSCMode = 0;
+  const int count = gaImageHistory.count;
+  EXPECT_EQ(CaptureDriven(profile_, "sleep 0.1", [] { PostMessageA(FindOverlay(), WM_CLOSE, 0, 0); }),
+            ErrCancelled);
+  const DWORD ui = GetCurrentThreadId();
+  EXPECT_EQ(CaptureDriven(profile_, "sleep 0.1", [ui] { PostThreadMessageA(ui, WM_QUIT, 3, 0); }),
+            ErrCancelled);
+  MSG quit;
+  EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit was lost";
+  EXPECT_EQ(quit.wParam, 3u);
+  EXPECT_EQ(gaImageHistory.count, count);
+}
+
 // The modes without overlay: the foreground window, the screen, the fixed
 // area either way round.
 TEST_F(CaptureTest, ForegroundScreenAndFixedArea) {
