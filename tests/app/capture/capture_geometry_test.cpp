@@ -148,20 +148,6 @@ TEST(CaptureAreas, ReversedAndSingleRectangles) {
   EXPECT_EQ(RectWidth(RECT{INT32_MIN, 0, INT32_MAX, 0}), int64_t(1) << 32);
 }
 
-TEST(CaptureSizeLabel, ShownByShiftAndTheOption) {
-  EXPECT_TRUE(IsSizeLabelShown(1, false));
-  EXPECT_FALSE(IsSizeLabelShown(1, true));
-  EXPECT_FALSE(IsSizeLabelShown(0, false));
-  EXPECT_TRUE(IsSizeLabelShown(0, true));
-  int32_t w, h;
-  SizeLabelBox(80, 15, 96, &w, &h);
-  EXPECT_EQ(w, 91);
-  EXPECT_EQ(h, 23);
-  SizeLabelBox(80, 15, 144, &w, &h);
-  EXPECT_EQ(w, 96);
-  EXPECT_EQ(h, 27);
-}
-
 // Where the label goes, checked against what it must satisfy rather than
 // against positions: it sits 5 pixels off the cursor diagonally, it is the
 // first corner of the drag's order that lies strictly inside the monitor,
