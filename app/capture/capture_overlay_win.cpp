@@ -101,7 +101,8 @@ void EraseFrame() {
 // Restores what the label covered, swaps the old frame for the new one (an
 // unchanged one stays) and draws the label again.
 void UpdateFrame() {
-  if (!gOverlay.painted || !gOverlay.state.haveRect) return;
+  // After the pick (the grab runs) nothing is drawn any more.
+  if (!gOverlay.windowDC || !gOverlay.painted || !gOverlay.state.haveRect) return;
   RestoreLabelBackground();
   RECT r = NormalizeRect(gOverlay.state.rect);
   RECT frame = {r.left, r.top, r.right + 1, r.bottom + 1};
