@@ -50,16 +50,15 @@ bool WaitForVirtualLeft(int left) {
   return false;
 }
 
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT r, LPARAM param) {
+  reinterpret_cast<std::vector<RECT>*>(param)->push_back(
+      RECT{r->left, r->top, r->right - 1, r->bottom - 1});
+  return TRUE;
+}
+
 std::vector<RECT> MonitorsInclusive() {
   std::vector<RECT> rects;
-  EnumDisplayMonitors(
-      nullptr, nullptr,
-      [](HMONITOR, HDC, LPRECT r, LPARAM param) -> BOOL {
-        reinterpret_cast<std::vector<RECT>*>(param)->push_back(
-            RECT{r->left, r->top, r->right - 1, r->bottom - 1});
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&rects));
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&rects));
   std::sort(rects.begin(), rects.end(), [](const RECT& a, const RECT& b) { return a.left < b.left; });
   return rects;
 }
