@@ -7,10 +7,13 @@
 
 #include "imagelib/codecs/bmp/raster_bmp.h"
 #include "imagelib/codecs/gif/raster_gif.h"
+#include "imagelib/codecs/ico/raster_ico.h"
 #include "imagelib/codecs/jpg/raster_jpg.h"
 #include "imagelib/codecs/pcx/raster_pcx.h"
 #include "imagelib/codecs/png/raster_png.h"
 #include "imagelib/codecs/tga/raster_tga.h"
+#include "imagelib/codecs/tif/raster_tif.h"
+#include "imagelib/codecs/wmf/raster_wmf.h"
 
 namespace {
 
@@ -29,11 +32,15 @@ const CodecFactory kFactories[] = {
     {RASTER_FORMAT_GIF, &MakeCodec<CRasterGIF>},
     {RASTER_FORMAT_JPG, &MakeCodec<CRasterJPG>},
     {RASTER_FORMAT_PNG, &MakeCodec<CRasterPNG>},
-    {RASTER_FORMAT_ICO, nullptr},
-    {RASTER_FORMAT_TIF, nullptr},
+    {RASTER_FORMAT_ICO, &MakeCodec<CRasterICO>},
+    {RASTER_FORMAT_TIF, &MakeCodec<CRasterTIF>},
     {RASTER_FORMAT_TGA, &MakeCodec<CRasterTGA>},
     {RASTER_FORMAT_PCX, &MakeCodec<CRasterPCX>},
-    {RASTER_FORMAT_WMF, nullptr},
+#ifdef _WIN32
+    {RASTER_FORMAT_WMF, &MakeCodec<CRasterWMF>},
+#else
+    {RASTER_FORMAT_WMF, nullptr},  // metafiles are played by GDI
+#endif
 };
 
 const CodecFactory* FindFactory(int32_t type) {

@@ -20,6 +20,7 @@ PACKAGES=(
   python3 python3-pil python3-numpy imagemagick unzip zip file pngcheck netpbm
   libjpeg-turbo-progs libimage-exiftool-perl curl openssl giflib-tools gifsicle
   liblnk-utils procps locales fp-utils
+  libtiff-tools icoutils libwmf-bin fonts-urw-base35
 )
 
 missing_packages() {

@@ -21,7 +21,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 CODECS = os.path.join(HERE, 'codecs')
 # codec folder -> extensions of the fixture files that are decoder inputs
 KINDS = {'bmp': ('.bmp', '.dib'), 'dib': ('.dib',), 'jpg': ('.jpg',), 'png': ('.png',),
-         'gif': ('.gif',), 'pcx': ('.pcx',), 'tga': ('.tga',)}
+         'gif': ('.gif',), 'pcx': ('.pcx',), 'tga': ('.tga',),
+         'tif': ('.tif',), 'ico': ('.ico',), 'wmf': ('.wmf',)}
 MAX_SEED = 8192
 VOLATILE_PNG_CHUNKS = {b'tEXt', b'zTXt', b'iTXt', b'tIME'}
 

@@ -1,4 +1,5 @@
-// Times BMP and PNG decode and encode of the benchmark images in memory, JPEG
+// Times BMP and PNG decode and encode of the benchmark images in memory, TIFF
+// decode (LZW and Deflate with predictor) where the image has them, JPEG
 // decode (quality 90, 4:2:0) and encode at quality 90 with options 0 and
 // 0x2001 where the image has a JPEG, the Create + packed-DIB round trip that
 // the clipboard path takes, and the image operations: resampling 3840 x 2160
@@ -144,6 +145,16 @@ void BenchImage(const std::string& folder, const std::string& name) {
   }
   const std::vector<unsigned char> gif = ReadFile(folder + "/" + name + ".gif");
   if (!gif.empty()) BenchGif(folder, name, gif, image, pixelBytes);
+  // TIFF with LZW and Deflate, both with the horizontal predictor.
+  for (const char* kind : {"lzw", "zip"}) {
+    const std::vector<unsigned char> tif = ReadFile(folder + "/" + name + "_" + kind + ".tif");
+    if (tif.empty()) continue;
+    const std::string op = std::string("tif_") + kind + "_decode";
+    Report(name, op.c_str(), BestMilliseconds([&] {
+             CRaster out;
+             return DecodeBytes(tif, RASTER_FORMAT_TIF, &out);
+           }), pixelBytes);
+  }
   Report(name, "create_dib_roundtrip", BestMilliseconds([&] {
            CRaster made(image.GetWidth(), image.GetHeight(), 24);
            if (!made.IsValid()) return false;

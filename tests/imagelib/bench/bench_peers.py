@@ -74,7 +74,25 @@ def pil_times(folder, name):
         times["jpg_decode"] = best(lambda: decode(io.BytesIO(data)))
         times["jpg_encode"] = best(lambda: encode("JPEG", quality=90))
         times["jpg_encode_2001"] = best(lambda: encode("JPEG", quality=90, subsampling=0))
+    for kind in ("lzw", "zip"):
+        tif = os.path.join(folder, "%s_%s.tif" % (name, kind))
+        if os.path.exists(tif):
+            with open(tif, "rb") as f:
+                data = f.read()
+            times["tif_%s_decode" % kind] = best(lambda: decode(io.BytesIO(data)))
     return times
+
+
+def tiff_tool_times(folder, name):
+    """tiffcp -c none of each file, less the same copy of the uncompressed file."""
+    plain = os.path.join(folder, name + "_none.tif")
+    if not os.path.exists(plain):
+        return {}
+    out = os.path.join(folder, "tiffcp_out.tif")
+    copy = best(lambda: subprocess.run(["/usr/bin/tiffcp", "-c", "none", plain, out], check=True))
+    return {"tif_%s_decode" % kind: best(lambda: subprocess.run(
+        ["/usr/bin/tiffcp", "-c", "none", os.path.join(folder, "%s_%s.tif" % (name, kind)), out],
+        check=True)) - copy for kind in ("lzw", "zip")}
 
 
 def tool(args, tiny_args):
@@ -213,8 +231,9 @@ def main():
         pil = pil_times(folder, name)
         magick = magick_times(folder, name, size)
         magick.update(jpeg_tool_times(folder, name))
+        magick.update(tiff_tool_times(folder, name))
         for op in ("bmp_decode", "bmp_encode", "png_decode", "png_encode", "jpg_decode", "jpg_encode",
-                   "jpg_encode_2001", "create_dib_roundtrip"):
+                   "jpg_encode_2001", "tif_lzw_decode", "tif_zip_decode", "create_dib_roundtrip"):
             if (name, op) not in ours:
                 continue
             ms, mbs = ours[(name, op)]

@@ -3,7 +3,8 @@
 3840x2160: flat panels, title-bar gradients, text-like strokes) and two
 photo-like ones (smooth fields with grain, the same sizes), each as raw RGB,
 PPM, BMP and PNG (zlib level 6, written by PIL); the 3840x2160 ones also as
-JPEG (cjpeg quality 90, 4:2:0), the 1920x1080 ones as GIF (PIL's quantizer).
+JPEG (cjpeg quality 90, 4:2:0), the 1920x1080 ones as GIF (PIL's quantizer)
+and as TIFF (uncompressed, LZW and Deflate with predictor, by tiffcp).
 
 Usage: make_bench_images.py <work folder>
 """
@@ -60,6 +61,11 @@ def main():
         if name.endswith("1080"):
             # 256-entry indices from PIL's quantizer, written by PIL.
             img.quantize(256).save(os.path.join(folder, name + ".gif"), interlace=False)
+            plain = os.path.join(folder, name + "_none.tif")
+            img.save(plain)
+            for kind, method in (("lzw", "lzw:2"), ("zip", "zip:2")):
+                subprocess.run(["/usr/bin/tiffcp", "-c", method, plain,
+                                os.path.join(folder, "%s_%s.tif" % (name, kind))], check=True)
         with open(os.path.join(folder, name + ".rgb"), "wb") as f:
             f.write(pixels.tobytes())
         print(name, img.width, img.height)
