@@ -937,3 +937,33 @@ TEST_F(Frames, ASecondProcessShowsWhatTheFirstSaved) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Frames, TabMovesTheFocusRoundTheFocusableChildren) {
+  ForgetRecords();
+  CAppWindow* frame = Build();
+  ASSERT_TRUE(frame);
+  HWND fields[3];
+  for (int i = 0; i < 3; ++i)
+    fields[i] = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER,
+                                frame->clientRect.left + 10, frame->clientRect.top + 10 + 30 * i,
+                                120, 24, frame->hwnd, nullptr, nullptr, nullptr);
+  HWND hidden = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_TABSTOP, 0, 0, 10, 10, frame->hwnd,
+                                nullptr, nullptr, nullptr);
+  SetFocus(frame->hwnd);
+  ASSERT_TRUE(frame->MoveFocus(1));
+  EXPECT_EQ(fields[0], GetFocus());  // the focus was not in the list: the first
+  ASSERT_TRUE(frame->MoveFocus(1));
+  EXPECT_EQ(fields[1], GetFocus());
+  frame->MoveFocus(1);
+  ASSERT_TRUE(frame->MoveFocus(1));
+  EXPECT_EQ(fields[0], GetFocus());  // past the last: the first again
+  ASSERT_TRUE(frame->MoveFocus(-1));
+  EXPECT_EQ(fields[2], GetFocus());  // before the first: the last
+  for (HWND field : fields) DestroyWindow(field);
+  DestroyWindow(hidden);
+  EXPECT_FALSE(frame->MoveFocus(1));  // nothing focusable left
+}
+
+}  // namespace
