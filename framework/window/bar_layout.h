@@ -4,12 +4,8 @@
 // on a floating bar. The Windows half measures the items and moves them.
 #include <cstdint>
 
-// Command flags the bar layout reads.
-constexpr uint32_t kItemStretch = 0x2;        // shares the spare length
-constexpr uint32_t kItemFullThickness = 0x4;  // takes the bar's whole thickness
-constexpr uint32_t kItemOwnLine = 0x8;        // a line of its own on floating bars
-constexpr uint32_t kItemMayOverflow = 0x1000;
-constexpr uint32_t kItemHidden = 0x800000;
+#include "framework/ui/command_table.h"
+#include "framework/window/window_flags.h"
 
 constexpr int32_t kBarMargin = 2;
 

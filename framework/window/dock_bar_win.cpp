@@ -18,8 +18,6 @@ namespace {
 
 constexpr char kBarClass[] = "ORVAppDockBar";
 constexpr char kBusyClass[] = "ORVBusy";
-constexpr uint32_t kCommandStatusItem = 0x4000000;  // on a static: the frame's status item
-constexpr uint32_t kCommandNoVertical = 0x2000;
 
 CDockBar* BarOf(HWND window) {
   return reinterpret_cast<CDockBar*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -143,12 +141,12 @@ int CDockBar::BuildItems(const uint16_t* idList) {
     }
     PtrArrayAppend(&items, item);
     command = gApp.Command(*entry);
-    if (command->flags & (kCommandStretch | kCommandOwnRow)) flags |= kBarStretches;
-    if (command->flags & kCommandOwnRow) flags |= kBarSizable;
-    if (command->flags & kCommandNoVertical) flags |= kBarNoVertical;
+    if (command->flags & (kItemStretch | kItemOwnLine)) flags |= kBarStretches;
+    if (command->flags & kItemOwnLine) flags |= kBarSizable;
+    if (command->flags & kItemNoVertical) flags |= kBarNoVertical;
     // On a menu the same bit marks a menu-bar entry; only a static is the
     // status item.
-    if ((command->flags & kCommandStatusItem) && command->kind == kItemStatic) {
+    if ((command->flags & kItemStatus) && command->kind == kItemStatic) {
       owner->statusCommand = *entry;
       owner->ShowStatusText();
     }

@@ -5,6 +5,17 @@
 // live with the command table (framework/ui/command_table.h).
 #include <cstdint>
 
+#include "framework/ui/command_table.h"
+
+// What command flags mean to a bar's items (the others: command_table.h).
+constexpr uint32_t kItemStretch = kCommandStretch;              // shares the spare length
+constexpr uint32_t kItemFullThickness = kCommandFullThickness;  // the bar's whole thickness
+constexpr uint32_t kItemOwnLine = kCommandOwnRow;  // floating: a line of its own; docked: a sizable row
+constexpr uint32_t kItemMayOverflow = kCommandAdded;  // set on added commands: may go to the overflow menu
+constexpr uint32_t kItemHidden = kCommandHidden;
+constexpr uint32_t kItemNoVertical = 0x2000;       // its bar may not dock left or right
+constexpr uint32_t kItemStatus = kCommandMenuBar;  // on a static: the frame's status item
+
 // Window flags; the low 16 bits travel in the placement record.
 constexpr uint32_t kWindowTaskbarButton = 0x1;
 constexpr uint32_t kWindowSizable = 0x2;

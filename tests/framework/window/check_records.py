@@ -10,7 +10,7 @@ USER_BITS = 0x1 | 0x4 | 0x8 | 0x10 | 0x20 | 0x40 | 0x80 | 0x100 | 0x200 | 0x800 
 
 def main():
     out = sys.argv[1]
-    data = os.path.join(out, "data")
+    data = os.path.join(out, "restart_records")
     problems = []
     with open(os.path.join(out, "restart_expected.txt")) as f:
         lines = [line.split() for line in f if line.strip()]

@@ -932,8 +932,15 @@ TEST_F(Frames, ASecondProcessShowsWhatTheFirstSaved) {
   CloseHandle(process.hProcess);
   EXPECT_EQ(0u, exitCode);
   EXPECT_EQ(expected, ReadText(out));
-  // For the record oracle: what the records in the data folder must say.
+  // For the record oracle: the records as the second process left them, and
+  // what they must say (later tests rewrite the data folder).
   WriteBytes(TestOutputPath("restart_expected.txt"), expected.data(), expected.size());
+  std::string kept = TestOutputPath("restart_records");
+  CreateDirectoryA(kept.c_str(), nullptr);
+  CopyFileA(RecordPath("(ORV)Win", 0).c_str(), (kept + "\\(ORV)Win0.kzc").c_str(), FALSE);
+  for (int id = kMenuBar; id <= kInfoBar; ++id)
+    CopyFileA(RecordPath("(ORV)Bar", id).c_str(),
+              (kept + "\\(ORV)Bar" + std::to_string(id) + ".kzc").c_str(), FALSE);
 }
 
 }  // namespace
