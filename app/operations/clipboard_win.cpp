@@ -32,10 +32,8 @@ class CClipboardOpen {
 
 OperationError CopyWorker(void* argument) {
   HGLOBAL* dib = static_cast<HGLOBAL*>(argument);
-  CImage* current = GetHistoryImage(giCurrentImage);
-  std::unique_ptr<CImage> crop(new (std::nothrow) CImage);
-  if (!crop || !CropSelection(*current, current->rcSelection, crop.get()))
-    return OperationCode(OpCopy, ErrNoMemory);
+  std::unique_ptr<CImage> crop(CropCurrentSelection());
+  if (!crop) return OperationCode(OpCopy, ErrNoMemory);
   SetProgressSource(crop.get());
   const int stamped = crop->CopyToStamp(*crop);
   *dib = stamped == 0 ? crop->CopyToDibHandle() : nullptr;

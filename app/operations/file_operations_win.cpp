@@ -56,10 +56,8 @@ struct SaveJob {
 
 OperationError SaveWorker(void* argument) {
   SaveJob* job = static_cast<SaveJob*>(argument);
-  CImage* current = GetHistoryImage(giCurrentImage);
-  std::unique_ptr<CImage> crop(new (std::nothrow) CImage);
-  if (!crop || !CropSelection(*current, current->rcSelection, crop.get()))
-    return OperationCode(OpSave, ErrNoMemory);
+  std::unique_ptr<CImage> crop(CropCurrentSelection());
+  if (!crop) return OperationCode(OpSave, ErrNoMemory);
   SetProgressSource(crop.get());
   const OperationError result =
       SaveImageTo(crop.get(), *job->profile, job->path, job->finalPath, sizeof(job->finalPath));

@@ -25,6 +25,9 @@ class BusyDisplay {
 // history refuses it (the image is then deleted).
 OperationError CommitNewState(CImage* image, const char* name, uint8_t loadedFromFile,
                               uint32_t operation);
+// A new image of the current state's selection, for the operations that
+// deliver it (save, copy); null when it cannot be made.
+CImage* CropCurrentSelection();
 // Expands a file-name template into out (size characters): false when the
 // expansion would pass the path limit.
 bool ExpandFileName(const char* text, char* out, int size);

@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "app/document/history.h"
+#include "app/operations/image_compute.h"
 #include "app/operations/operation_launch.h"
 #include "app/operations/operation_rules.h"
 #include "app/startup/program_hooks.h"
@@ -33,6 +35,16 @@ OperationError CommitNewState(CImage* image, const char* name, uint8_t loadedFro
   }
   if (gProgramHooks.pfnUpdateStatusBar) gProgramHooks.pfnUpdateStatusBar(0);
   return 0;
+}
+
+CImage* CropCurrentSelection() {
+  CImage* current = GetHistoryImage(giCurrentImage);
+  CImage* crop = current ? new (std::nothrow) CImage : nullptr;
+  if (crop && !CropSelection(*current, current->rcSelection, crop)) {
+    delete crop;
+    return nullptr;
+  }
+  return crop;
 }
 
 bool ExpandFileName(const char* text, char* out, int size) {

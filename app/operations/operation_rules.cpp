@@ -70,6 +70,13 @@ const char* DestinationExtension(int32_t type) {
   return kSaveExtensions[type >= 0 && type <= kOptIndex ? type : 0];
 }
 
+int SaveAsFilterOfExtension(const char* ext) {
+  static const char kLetters[] = "bgjpt";
+  if (!ext || !*ext) return 0;
+  const char* at = strchr(kLetters, std::tolower(static_cast<unsigned char>(*ext)));
+  return at ? int(at - kLetters) + 1 : 0;
+}
+
 bool ReplacePathExtension(const char* path, const char* ext, char* out, int size) {
   const char* current = PathExtension(path);
   const size_t stem = current ? size_t(current - 1 - path) : strlen(path);

@@ -23,6 +23,9 @@ int GetExtensionIndex(const char* path);
 // The extension of iDSType's entry in that table ("bmp" .. "opt"); types
 // outside it name BMP.
 const char* DestinationExtension(int32_t type);
+// The Save As filter (0-based: all formats, BMP, GIF, JPG, PNG, TIF,
+// Optimized) that an extension's first letter names; 0 for any other.
+int SaveAsFilterOfExtension(const char* ext);
 // path with its extension replaced by ext (appended when it has none) into
 // out: false when the result would pass kMaxPathChars.
 bool ReplacePathExtension(const char* path, const char* ext, char* out, int size);

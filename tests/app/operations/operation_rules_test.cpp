@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "app/operations/operation_rules.h"
 #include "imagelib/raster_format.h"
@@ -28,6 +29,9 @@ TEST(OperationRules, CodecComesFromTheTextAfterTheLastDot) {
   EXPECT_EQ(GetExtensionIndex("a\\b.Opt"), 5);
   EXPECT_EQ(GetExtensionIndex("b.jpeg"), -1);
   EXPECT_EQ(GetExtensionIndex("opt"), -1);
+  const std::pair<const char*, int> filters[] = {
+      {"bmp", 1}, {"GIF", 2}, {"jpeg", 3}, {"png", 4}, {"tiff", 5}, {"opt", 0}, {"", 0}, {nullptr, 0}};
+  for (const auto& f : filters) EXPECT_EQ(SaveAsFilterOfExtension(f.first), f.second) << f.first;
 }
 
 TEST(OperationRules, DestinationPathsAreJoinedFinishedOrRefusedNeverCut) {
