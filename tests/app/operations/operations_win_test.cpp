@@ -168,6 +168,13 @@ TEST_F(Operations, WorkRunsOnAWorkerShowsProgressAndStops) {
   EXPECT_EQ(result, 0x00070029u);
   EXPECT_NE(worker, 0u);
   EXPECT_NE(worker, GetCurrentThreadId());
+  // On the scan's own thread the work runs inline: that thread is already
+  // an operation's worker.
+  gdwScanThreadId = GetCurrentThreadId();
+  RunImageOperation([](void*) -> OperationError { worker = GetCurrentThreadId(); return 0; },
+                    nullptr);
+  gdwScanThreadId = 0;
+  EXPECT_EQ(worker, GetCurrentThreadId());
 
   // The progress display, asked to stop, ends a long resize: no new state.
   StartHistory(1500, 1000);

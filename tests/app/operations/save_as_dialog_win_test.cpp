@@ -11,46 +11,31 @@
 #include "app/operations/image_operations.h"
 #include "app/operations/save_as_dialog.h"
 #include "app/profiles/program_records.h"
+#include "tests/support/file_dialog_win.h"
 #include "tests/support/modal_watchdog.h"
 #include "tests/support/test_paths.h"
 
 namespace {
-
-const int kFileNameField = 1148;
 
 struct Typist {
   std::string firstField;
   volatile bool done = false;
 };
 
-BOOL CALLBACK FindFileDialog(HWND window, LPARAM found) {
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  char name[16] = {};
-  GetClassNameA(window, name, sizeof(name));
-  if (process == GetCurrentProcessId() && IsWindowVisible(window) && !strcmp(name, "#32770") &&
-      GetDlgItem(window, kFileNameField)) {
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 // Reads the name the dialog offers, types "typed" and presses OK.
 DWORD WINAPI TypeName(LPVOID parameter) {
   Typist* typist = static_cast<Typist*>(parameter);
   for (int i = 0; i < 3000 && !typist->done; ++i) {
-    HWND dialog = nullptr;
-    EnumWindows(FindFileDialog, LPARAM(&dialog));
+    HWND dialog = FindOwnFileDialog();
     if (!dialog) {
       Sleep(10);
       continue;
     }
     char field[MAX_PATH] = {};
-    for (int j = 0; j < 300 && !GetDlgItemTextA(dialog, kFileNameField, field, sizeof(field)); ++j)
+    for (int j = 0; j < 300 && !GetDlgItemTextA(dialog, kFileDialogNameField, field, sizeof(field)); ++j)
       Sleep(10);
     typist->firstField = field;
-    SetDlgItemTextA(dialog, kFileNameField, "typed");
+    SetDlgItemTextA(dialog, kFileDialogNameField, "typed");
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     return 0;
   }
@@ -73,9 +58,12 @@ std::string RunDialog(const ProfileRecord& profile, std::string* offered) {
   return path ? path : "";
 }
 
-std::string Folder(const char* name) {
+// A folder without the file the typist's name gives, so that no overwrite
+// prompt left by an earlier run stops the dialog.
+std::string Folder(const char* name, const char* leftover) {
   const std::string folder = HostPathToLocal(TestOutputPath(name));
   CreateDirectoryA(folder.c_str(), nullptr);
+  DeleteFileA((folder + "\\" + leftover).c_str());
   return folder;
 }
 
@@ -88,7 +76,7 @@ TEST(SaveAsDialog, OpensWhereTheImageCameFromAndRemembersOnlyTheUsersChoice) {
   ASSERT_EQ(AddToHistory(image, "shot", 0), 0);
 
   // A captured image: the remembered folder and format (PNG), both updated.
-  const std::string saves = Folder("saveas");
+  const std::string saves = Folder("saveas", "typed.png");
   snprintf(gOptions.szSaveAsPath, sizeof(gOptions.szSaveAsPath), "%s", saves.c_str());
   gOptions.iSaveAsType = 4;
   gbLoadedFromFile = 0;
@@ -105,7 +93,7 @@ TEST(SaveAsDialog, OpensWhereTheImageCameFromAndRemembersOnlyTheUsersChoice) {
   EXPECT_TRUE(back.Load(chosen.c_str(), RASTER_FORMAT_PNG));
 
   // An opened JPEG: its own folder and format, nothing remembered.
-  const std::string opened = Folder("opened");
+  const std::string opened = Folder("opened", "typed.jpg");
   snprintf(gOptions.szLoadPath, sizeof(gOptions.szLoadPath), "%s", opened.c_str());
   snprintf(gOptions.szLoadExt, sizeof(gOptions.szLoadExt), "jpeg");
   gbLoadedFromFile = 1;

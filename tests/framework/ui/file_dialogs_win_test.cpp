@@ -8,12 +8,11 @@
 #include "framework/ui/dialog_helpers_win.h"
 #include "framework/ui/file_filter.h"
 #include "tests/framework/ui/ui_harness_win.h"
+#include "tests/support/file_dialog_win.h"
 #include "tests/support/modal_watchdog.h"
 #include "tests/support/test_paths.h"
 
 namespace {
-
-const int kFileNameField = 1148;
 
 struct Typist {
   int dialogsSeen = 0;
@@ -21,26 +20,12 @@ struct Typist {
   volatile bool done = false;  // the dialog function returned
 };
 
-BOOL CALLBACK FindFileDialog(HWND window, LPARAM lParam) {
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  char name[16] = {};
-  GetClassNameA(window, name, sizeof(name));
-  if (process == GetCurrentProcessId() && IsWindowVisible(window) && !strcmp(name, "#32770") &&
-      GetDlgItem(window, kFileNameField)) {
-    *reinterpret_cast<HWND*>(lParam) = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 // Types "name" into every file dialog that shows up, then OK.
 DWORD WINAPI TypeName(LPVOID parameter) {
   Typist* typist = static_cast<Typist*>(parameter);
   HWND last = nullptr;
   for (int i = 0; i < 3000 && !typist->done; ++i) {
-    HWND dialog = nullptr;
-    EnumWindows(FindFileDialog, LPARAM(&dialog));
+    HWND dialog = FindOwnFileDialog();
     if (!dialog || dialog == last) {
       Sleep(10);
       continue;
@@ -48,11 +33,11 @@ DWORD WINAPI TypeName(LPVOID parameter) {
     // The dialog may show before it fills its name field; a field that stays
     // empty is read as it is.
     char field[MAX_PATH] = {};
-    for (int j = 0; j < 300 && !GetDlgItemTextA(dialog, kFileNameField, field, sizeof(field)); ++j)
+    for (int j = 0; j < 300 && !GetDlgItemTextA(dialog, kFileDialogNameField, field, sizeof(field)); ++j)
       Sleep(10);
     if (typist->dialogsSeen == 0) typist->firstField = field;
     ++typist->dialogsSeen;
-    SetDlgItemTextA(dialog, kFileNameField, "name");
+    SetDlgItemTextA(dialog, kFileDialogNameField, "name");
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     last = dialog;
     for (int j = 0; j < 300 && IsWindow(dialog); ++j) Sleep(10);
