@@ -122,7 +122,10 @@ void RunReadRace(int writerCount) {
   EXPECT_EQ(0, unreadable);
   EXPECT_EQ(0, otherFailures);
   EXPECT_EQ(0, wrong);
-  EXPECT_EQ(0, failedWrites);
+  // A replace gives up after its retry time while readers keep the file open;
+  // on a loaded machine that can happen to a rare write, which must then be
+  // reported as failed and never be seen (checked next).
+  EXPECT_LE(failedWrites, writes / 100);
   EXPECT_EQ(0, reportedFailedButSeen);
   // The reads really overlapped the rewrites.
   EXPECT_GT(static_cast<int>(seen.size()), 20);

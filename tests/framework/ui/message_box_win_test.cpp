@@ -137,6 +137,7 @@ TEST_F(MessageBoxes, TextTallerThanTheScreenScrolls) {
 // A box opened from within a box, then a DPI change of the outer one: the
 // outer box keeps its own default button and bold heading.
 BoxDriver gInner;
+HWND gNestedFrame = nullptr;
 void OpenInnerBox(WPARAM) {
   gApp.ShowMessage(nullptr, "Inner", "%s", 32 | 512, 0, "Inner box");
 }
@@ -145,7 +146,9 @@ DWORD WINAPI DriveNested(LPVOID parameter) {
   BoxDriver* outer = static_cast<BoxDriver*>(parameter);
   HWND box = WaitForBox(nullptr);
   if (!box) return 0;
-  PostMessageA(FindWindowA("ORVWindow", nullptr), WM_APP, 0, 0);
+  // Straight to the test's frame: a search by class could find another
+  // framework window that an earlier test has not finished closing.
+  PostMessageA(gNestedFrame, WM_APP, 0, 0);
   gInner.owner = box;
   DriveBox(&gInner);
   for (int i = 0; i < 1000 && FindBox(box); ++i) Sleep(10);
@@ -161,6 +164,7 @@ DWORD WINAPI DriveNested(LPVOID parameter) {
 
 TEST_F(MessageBoxes, ANestedBoxAndADpiChangeKeepTheOuterBoxAsItWas) {
   gFrameAppMessage = OpenInnerBox;
+  gNestedFrame = frame_.hwnd;
   BoxDriver outer;
   HANDLE thread = CreateThread(nullptr, 0, DriveNested, &outer, 0, nullptr);
   int result = gApp.ShowMessage(frame_.hwnd, "Outer", "%s", 64 | 4096 | 0x100, 0,
