@@ -10,22 +10,26 @@ namespace {
 const char kChildVar[] = "BW_WATCHDOG_CHILD";
 
 // Runs this executable again with only the box-opening test selected and
-// returns its exit code, its output and how long it took.
+// returns its exit code, its output and how long it took. The output goes
+// through a file, not a pipe: a helper process that Wine starts for the child
+// could inherit a pipe's write end and keep a reader waiting for good.
 DWORD RunChild(std::string* output, DWORD* elapsedMs) {
   char exe[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
   std::string cmd = std::string("\"") + exe + "\" --gtest_filter=ModalWatchdog.ChildOpensBox";
+  char folder[MAX_PATH] = {}, path[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, folder);
+  if (!GetTempFileNameA(folder, "wdg", 0, path)) return 0xFFFFFFFF;
 
   SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return 0xFFFFFFFF;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-
+  HANDLE log = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (log == INVALID_HANDLE_VALUE) return 0xFFFFFFFF;
   STARTUPINFOA si = {};
   si.cb = sizeof(si);
   si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = writeEnd;
-  si.hStdError = writeEnd;
+  si.hStdOutput = log;
+  si.hStdError = log;
   si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION pi = {};
   SetEnvironmentVariableA(kChildVar, "1");
@@ -33,21 +37,24 @@ DWORD RunChild(std::string* output, DWORD* elapsedMs) {
   BOOL started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                                 &si, &pi);
   SetEnvironmentVariableA(kChildVar, nullptr);
-  CloseHandle(writeEnd);
-  if (!started) {
-    CloseHandle(readEnd);
-    return 0xFFFFFFFF;
+  CloseHandle(log);
+  DWORD code = 0xFFFFFFFF;
+  if (started) {
+    if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 99);
+    *elapsedMs = GetTickCount() - start;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
   }
-  char buf[4096];
-  DWORD got = 0;
-  while (ReadFile(readEnd, buf, sizeof(buf), &got, nullptr) && got > 0) output->append(buf, got);
-  WaitForSingleObject(pi.hProcess, 30000);
-  *elapsedMs = GetTickCount() - start;
-  DWORD code = 0;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  CloseHandle(readEnd);
+  HANDLE in = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (in != INVALID_HANDLE_VALUE) {
+    char buf[4096];
+    DWORD got = 0;
+    while (ReadFile(in, buf, sizeof(buf), &got, nullptr) && got > 0) output->append(buf, got);
+    CloseHandle(in);
+  }
+  DeleteFileA(path);
   return code;
 }
 
