@@ -6,6 +6,7 @@
 #include "app/document/text_mask.h"
 #include "app/document/text_overlay.h"
 #include "app/profiles/program_records.h"
+#include "app/profiles/text_template.h"
 #include "framework/draw/color.h"
 
 namespace {
@@ -28,12 +29,13 @@ uint32_t ApplyTextOverlay(const ProfileRecord* pprf) {
   HFONT font = CreateFontIndirectA(&lf);
   if (!font) return kOverlayFontFailed;
 
-  // Interim: the text goes in as stored; the text templates' ExpandTemplate
-  // (file-name mode off) fills this buffer once it exists.
-  char text[kOverlayTextChars];
+  // The stored text may lack its terminator: expand a terminated copy.
+  char stored[sizeof(pprf->szTxtOvlBuffer) + 1];
   const size_t length = strnlen(pprf->szTxtOvlBuffer, sizeof(pprf->szTxtOvlBuffer));
-  memcpy(text, pprf->szTxtOvlBuffer, length);
-  text[length] = '\0';
+  memcpy(stored, pprf->szTxtOvlBuffer, length);
+  stored[length] = '\0';
+  char text[kOverlayTextChars];
+  ExpandTemplate(stored, text, sizeof text, 0);
 
   image->PrepareDrawing();
   image->SetPen(1, ColorToArgb(pprf->crTxtOvlColor, 255));

@@ -39,5 +39,8 @@ struct ProgramHooks {
   // file-name mode when fileNameMode); null: no templates are known yet and
   // the text is copied as it stands (cut to size like an expansion).
   void (*pfnExpandTemplate)(const char* text, char* out, int size, int fileNameMode);
+  // Names the help topic that the help command opens while a dialog is
+  // active; null: there is no main window to open the help from.
+  void (*pfnSetHelpTopic)(const char* topic);
 };
 extern ProgramHooks gProgramHooks;

@@ -4,6 +4,9 @@
 
 TextRecord gProgramTexts[] = {
     {kProductNameText, {"Brightwarden"}},
+    // Stand-ins: no position, no colour, an unreadable name, the current
+    // profile where a profile name is expected.
+    {2110, {"", "X , Y", "R , G , B", "(Unknown)", "(Active profile)"}},
 
     // What an operation could not do (the first line of an error report).
     {10014, {"The image could not be captured!"}},
