@@ -174,6 +174,7 @@ class CApp {
   int EnableCommand(uint16_t id, bool on);
   void ChangeCommandFlags(CUIItem* item, uint32_t setBits, uint32_t clearBits);
   void RemoveCommand(uint16_t id) { m_commands.Remove(id); }
+  void RemoveCommands(uint16_t first, uint32_t end) { m_commands.RemoveRange(first, end); }
   int RedrawCommandItems(uint16_t id, bool relayout, int value);
   int RefreshCommand(uint16_t id, int value, bool relayout) {
     return RedrawCommandItems(id, relayout, value);

@@ -56,6 +56,8 @@ int ReadFileToBuffer(const char* path, void* buffer, int size);
 // program, take turns through a named mutex around the whole write (waiting
 // at most 5 s), so each is told exactly whether its own bytes landed.
 int WriteDataFile(const char* name, int index, const void* buffer, int size, int folderFlag);
+// The same write for a full path (its "_tmp" twin must fit 259 characters).
+int WriteFileReplacing(const char* path, const void* buffer, int size);
 
 enum WriteFileMode { kWriteTruncate = 0, kWriteAppend = 1 };
 // Writes straight into `path` (no temporary file): kWriteTruncate creates or

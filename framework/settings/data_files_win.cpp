@@ -269,11 +269,14 @@ int32_t ReadWholeDataFile(const char* name, int index, int folderFlag, int32_t l
 
 int WriteDataFile(const char* name, int index, const void* buffer, int size, int folderFlag) {
   char path[kPathChars];
+  if (!GetDataFilePath(name, index, path, folderFlag)) return 0;
+  return WriteFileReplacing(path, buffer, size);
+}
+
+int WriteFileReplacing(const char* path, const void* buffer, int size) {
   char tempPath[kPathChars];
   // An empty record is no record: refusing it keeps the file as it was.
-  if (size <= 0 || !buffer) return 0;
-  if (!GetDataFilePath(name, index, path, folderFlag) || !GetTempFilePath(path, tempPath))
-    return 0;
+  if (size <= 0 || !buffer || !path || !GetTempFilePath(path, tempPath)) return 0;
   CDataFileWriteLock lock(path);
   if (!lock.IsHeld() || IsReadOnlyFile(path)) return 0;
   bool created = false;

@@ -35,3 +35,12 @@ void CCommandTable::Remove(uint16_t id) {
   int index = Find(id);
   if (index >= 0) m_aRecords.RemoveAt(index);
 }
+
+void CCommandTable::RemoveRange(uint16_t first, uint32_t end) {
+  // The records are sorted by id: the group is one run.
+  int32_t begin = 0;
+  while (begin < m_aRecords.count && m_aRecords.data[begin].id < first) ++begin;
+  int32_t stop = begin;
+  while (stop < m_aRecords.count && m_aRecords.data[stop].id < end) ++stop;
+  for (int32_t i = begin; i < stop; ++i) m_aRecords.RemoveAt(begin);
+}

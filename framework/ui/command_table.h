@@ -76,6 +76,9 @@ class CCommandTable {
   CommandRecord* GetAt(int index) const;
   CommandRecord* Get(uint16_t id) const { return GetAt(Find(id)); }
   void Remove(uint16_t id);
+  // Removes every record with first <= id < end (a group of ids that the
+  // program adds and removes together, such as its profiles).
+  void RemoveRange(uint16_t first, uint32_t end);
   int GetCount() const { return m_aRecords.count; }
   void Clear() { m_aRecords.RemoveAll(); }
 

@@ -205,10 +205,18 @@ def check(out):
         want = rt.section_text(section, expect)
         if text != want:
             errors.append("%s: converted section: %s" % (case, first_difference(text, want)))
+    # The first start's three profiles: the template with a name and a mode.
+    first_start = os.path.join(out, "data_FirstStartMakesThreeDefaults")
+    for index, (name, mode) in enumerate([("Rectangle", 0), ("Screen", 3), ("Window", 1)]):
+        record = rt.record_bytes(rt.PROFILE, rt.PROFILE_SIZE, {"szName": name, "iSCMode": mode})
+        text = unzip_text(os.path.join(first_start, "Profile%d.kzc" % index))
+        want = rt.section_text("Profile", record)
+        if text != want:
+            errors.append("default Profile%d: %s" % (index, first_difference(text, want)))
     for e in errors:
         print("FAIL: " + e)
     if not errors:
-        print("ok: 4 saved sections and %d converted ones read back with unzip -P as the tables say" % len(cases))
+        print("ok: 3 default profiles, 4 saved sections and %d converted ones read back with unzip -P as the tables say" % len(cases))
     return 1 if errors else 0
 
 

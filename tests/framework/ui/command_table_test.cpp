@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <random>
 #include <vector>
 
@@ -37,6 +38,22 @@ TEST(CommandTable, ManyRandomIdsSortLikeAStableSort) {
       EXPECT_EQ(id, table.GetAt(index)->id);
     }
     EXPECT_EQ(present, table.GetFlags(id) >= 0);
+  }
+  // A range goes as a group, duplicates included; the rest stay in order.
+  {
+    CCommandTable copy;
+    for (int i = 0; i < table.GetCount(); ++i) {
+      const CommandRecord* r = table.GetAt(i);
+      copy.Add(r->id, r->kind, r->flags, r->image, r->text, r->data, 0, 0);
+    }
+    copy.RemoveRange(100, 512);
+    std::vector<uint16_t> kept;
+    std::copy_if(sorted.begin(), sorted.end(), std::back_inserter(kept),
+                 [](uint16_t id) { return id < 100 || id >= 512; });
+    ASSERT_EQ(int(kept.size()), copy.GetCount());
+    for (int i = 0; i < copy.GetCount(); ++i) EXPECT_EQ(kept[size_t(i)], copy.GetAt(i)->id);
+    copy.RemoveRange(0, 0x10000);
+    EXPECT_EQ(0, copy.GetCount());
   }
   // Removing every record in random order empties the table.
   std::shuffle(ids.begin(), ids.end(), random);
