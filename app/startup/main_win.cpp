@@ -8,6 +8,8 @@
 #include <cstring>
 
 #include "app/profiles/settings_store.h"
+#include "app/profiles/text_template.h"
+#include "app/startup/program_hooks.h"
 #include "app/startup/program_texts.h"
 #include "framework/app/app_win.h"
 #include "framework/net/update_check_win.h"
@@ -103,6 +105,9 @@ LRESULT CALLBACK InterimMainWndProc(HWND window, UINT message, WPARAM wParam, LP
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
   gDailyJobs.pfnCheckForUpdateIfDue = CheckForUpdateIfDue;
+  gProgramHooks.pfnExpandTemplate = [](const char* text, char* out, int size, int fileNameMode) {
+    ExpandTemplate(text, out, size, fileNameMode);
+  };
   int status = gApp.Init(instance, kProductNameText, gProgramTexts, false, kLayoutVersion,
                          commandLine, showCommand);
   if (status != 0) {
