@@ -90,5 +90,6 @@ void CopyFetchedText(const uint8_t* body, int32_t length, char out[260]) {
   int32_t n = 0;
   while (n < length && n < 259 && body[n] != 0) ++n;
   if (n > 0) memcpy(out, body, size_t(n));
-  out[n] = '\0';
+  // The whole field is stored: nothing after the text but zeros.
+  memset(out + n, 0, size_t(260 - n));
 }

@@ -60,5 +60,5 @@ bool ShouldAnnounceVersion(const VersionNumber& published, const VersionNumber& 
                            const char* storedText);
 
 // The fetched body as the text to keep: up to its first zero byte, at most
-// 259 characters, always terminated.
+// 259 characters, the rest of the 260 bytes zero.
 void CopyFetchedText(const uint8_t* body, int32_t length, char out[260]);

@@ -165,6 +165,8 @@ TEST(UpdateRecord, FetchedTextEndsAtItsFirstZeroOrAt259Characters) {
   memset(out, 'z', sizeof(out));
   CopyFetchedText(withZero, sizeof(withZero), out);
   EXPECT_STREQ("1.0.1", out);
+  // The field goes to the file whole: no stale bytes after the text.
+  EXPECT_EQ(std::string(255, '\0'), std::string(out + 5, 255));
   CopyFetchedText(withZero, 0, out);
   EXPECT_STREQ("", out);
 }
