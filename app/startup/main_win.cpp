@@ -9,6 +9,7 @@
 
 #include "app/profiles/settings_store.h"
 #include "app/profiles/text_template.h"
+#include "app/script/command_line_win.h"
 #include "app/startup/program_hooks.h"
 #include "app/startup/program_texts.h"
 #include "framework/app/app_win.h"
@@ -60,37 +61,13 @@ int ReportEndWithoutWindow(int status) {
   return 0;
 }
 
-// Interim, until the program's own command handling acts on the switches:
-// each command line the instance takes is written, as parsed, to the file
-// that BW_COMMAND_LOG names, one line each ("[switch]<argument>..."), so
-// that tests can see every command arrive exactly once.
-void LogTakenCommandLine() {
-  char path[MAX_PATH];
-  DWORD length = GetEnvironmentVariableA("BW_COMMAND_LOG", path, sizeof(path));
-  if (length == 0 || length >= sizeof(path)) return;
-  FILE* log = fopen(path, "ab");
-  if (!log) return;
-  for (int i = 0; const CommandLineSwitch* record = gApp.GetSwitch(i); ++i) {
-    fprintf(log, "[%s]", record->szName);
-    for (int32_t j = 0; j < record->aArguments.count; ++j)
-      fprintf(log, "<%s>", record->aArguments.GetAt(j));
-  }
-  fputc('\n', log);
-  fclose(log);
-}
-
 // Until the main window with its bars and views exists, this hidden framework
 // window takes the requests the running instance receives: it takes the
 // command lines (its own, then those of second starts), and quits on request.
 LRESULT CALLBACK InterimMainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PROCESSCMDLINE: {
-      char* commandLine = static_cast<char*>(malloc(kCommandLineChars));
-      if (commandLine && gApp.TakeCommandLine(commandLine, kCommandLineChars)) {
-        gApp.ParseCommandLine(commandLine);
-        LogTakenCommandLine();
-      }
-      free(commandLine);
+      ProcessCommandLine();
       return 0;
     }
     case CTRL_QUIT:
