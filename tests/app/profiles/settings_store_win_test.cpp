@@ -327,7 +327,7 @@ TEST_F(SettingsStore, KilledSaverLeavesEverySectionWhole) {
   constexpr int kSections = 7;
   int seen[kSections][2] = {};
   std::mt19937 rng(3103);
-  for (int round = 0; round < 200; ++round) {
+  for (int round = 0; round < 60; ++round) {
     std::string event = "BwSettingsKill" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(round);
     HANDLE started = CreateEventA(nullptr, TRUE, FALSE, event.c_str());
     PROCESS_INFORMATION pi;
