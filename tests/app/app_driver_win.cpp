@@ -106,9 +106,16 @@ bool SuspendApp(const AppProcess& app, bool suspend) {
   int threads = 0;
   for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
     if (entry.th32OwnerProcessID != app.dwProcessId) continue;
-    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
-    DWORD count = thread ? (suspend ? SuspendThread(thread) : ResumeThread(thread)) : DWORD(-1);
-    if (thread) CloseHandle(thread);
+    // A short-lived thread of the program (a start-up list, a check) may
+    // end between the snapshot and here: it has nothing left to suspend.
+    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME | THREAD_QUERY_INFORMATION, FALSE,
+                               entry.th32ThreadID);
+    if (!thread) continue;
+    DWORD count = suspend ? SuspendThread(thread) : ResumeThread(thread);
+    DWORD exitCode = 0;
+    const bool ended = GetExitCodeThread(thread, &exitCode) && exitCode != STILL_ACTIVE;
+    CloseHandle(thread);
+    if (ended) continue;
     all = all && count != DWORD(-1);
     ++threads;
   }
