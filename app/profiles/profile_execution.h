@@ -18,3 +18,20 @@ uint32_t SetStepBits(int set, uint32_t* mask, int first, ...);
 OperationError ExecuteProfile(ProfileRecord* profile);
 // 0, ErrNoImage's result when there is no current image, or the first failure.
 OperationError ApplyProfile(ProfileRecord* profile);
+
+// One run at a time: while a run pumps messages (the overlay, a dialog, an
+// operation), another ExecuteProfile or ApplyProfile returns 26 at once.
+// Callers that load a record before running it (the hotkeys' scratch
+// record) ask first, so a running chain never sees its record reloaded.
+bool IsProfileRunning();
+
+// The steps whose parts arrive later: null until they do, and the chain
+// then ends at that step with its operation and ErrFunctionFailed.
+struct ProfileStepSeams {
+  // Scans and runs ApplyProfile for every image received.
+  OperationError (*pfnScanImage)(ProfileRecord* profile);
+  OperationError (*pfnPrintImage)(const ProfileRecord* profile);
+  // destination: null for the profile's own.
+  OperationError (*pfnSendImage)(const ProfileRecord* profile, const char* destination);
+};
+extern ProfileStepSeams gProfileStepSeams;
