@@ -1,5 +1,4 @@
-// The decisions of a profile run: step masks, the chain of profiles run by
-// name, the main window's final visibility and the processing choices.
+// Step masks and the chain of profiles run by name.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -81,61 +80,6 @@ TEST(ProfileChain, RefusesARepeatWithoutRegardToCaseAndBeyondTheDepth) {
     chain.Leave();
     EXPECT_EQ(chain.Depth(), 0);
     if (!c.names.empty()) EXPECT_EQ(chain.Enter(c.names[0].c_str()), 0u);
-  }
-}
-
-TEST(ProfileRun, FinalVisibility) {
-  const OperationError kFailure = 0x10029;
-  struct Case {
-    OperationError result;
-    int hide;
-    bool before, after;
-  };
-  const Case cases[] = {
-      {0, 0, false, true},          {0, 0, true, true},
-      {0, 1, true, false},          {0, 1, false, false},
-      {0, 2, true, true},           {0, 2, false, false},
-      {0, 255, false, false},       {kFailure, 1, false, true},
-      {kFailure, 2, false, true},   {kFailure, 0, false, true},
-      {ErrCancelled, 0, false, false}, {ErrCancelled, 1, true, true},
-      {ErrCancelled, 2, false, false}, {0x1001A, 1, false, true},  // not a bare cancel
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(FinalMainWindowVisible(c.result, c.hide, c.before), c.after)
-        << c.result << " " << c.hide << " " << c.before;
-}
-
-TEST(ProfileRun, ProcessingChoices) {
-  // Colour: 255 never converts; otherwise another class or dithering does.
-  for (int mode : {0, 1, 2, 3, 4, 255})
-    for (int dither : {0, 1})
-      for (int image = 0; image <= 4; ++image)
-        EXPECT_EQ(ShouldConvertColors(mode, dither, image),
-                  mode != 255 && (mode != image || dither))
-            << mode << dither << image;
-  // Invert: the automatic choice overrides the fixed one.
-  struct Invert {
-    int invert, autoInvert;
-    bool dark, expected;
-  };
-  for (const Invert& c : {Invert{0, 0, true, false}, Invert{1, 0, false, true},
-                          Invert{1, 1, false, false}, Invert{0, 1, true, true},
-                          Invert{1, 1, true, true}})
-    EXPECT_EQ(ShouldInvert(c.invert, c.autoInvert, c.dark), c.expected);
-  // Rotation: bit 4 switches it on, the low four bits choose.
-  struct Rotate {
-    int value;
-    bool rotates;
-    float angle;
-  };
-  const Rotate rotations[] = {{0x10, true, 90}, {0x11, true, -90}, {0x12, true, 180},
-                              {0x13, true, 45}, {0x14, false, 0},  {0x1F, false, 0},
-                              {0x03, false, 0}, {0x00, false, 0},  {0x33, true, 45},
-                              {0xF0, true, 90}};
-  for (const Rotate& r : rotations) {
-    float angle = -1;
-    EXPECT_EQ(RotationAngle(r.value, 45.0f, &angle), r.rotates) << r.value;
-    if (r.rotates) EXPECT_EQ(angle, r.angle) << r.value;
   }
 }
 
