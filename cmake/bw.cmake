@@ -236,11 +236,24 @@ function(bw_add_program_resources target rcFile)
   foreach(id 50000 50001 50002 50003 50004 50005 50006 50007 50008)
     list(APPEND icons ${iconDir}/cmd${id}.ico)
   endforeach()
-  list(APPEND icons ${iconDir}/eyedropper.cur)
+  # The command images of the capture program.
+  foreach(id 100 101 103 105 107 108 109 110 111 112 113 114 116 117 118 119 120 121 123 124 126
+          128 129 130 131 132 133 134 135 136 137 139 140 141 142 143 144 145 146 147 148 149
+          150 151 152 153 156 157 158)
+    list(APPEND icons ${iconDir}/cmd${id}.ico)
+  endforeach()
+  list(APPEND icons ${iconDir}/eyedropper.cur ${iconDir}/windowpick.cur)
   add_custom_command(OUTPUT ${icons}
                      COMMAND /usr/bin/python3 ${BW_ROOT}/resources/make_icons.py ${iconDir}
                      DEPENDS ${BW_ROOT}/resources/make_icons.py
+                             ${BW_ROOT}/resources/program_icons.py
                      COMMENT "Drawing the program's icons")
+  add_custom_command(OUTPUT ${iconDir}/capture.wav
+                     COMMAND /usr/bin/python3 ${BW_ROOT}/resources/make_sound.py
+                             ${iconDir}/capture.wav
+                     DEPENDS ${BW_ROOT}/resources/make_sound.py
+                     COMMENT "Making the capture sound")
+  list(APPEND icons ${iconDir}/capture.wav)
   set(versionHeader ${CMAKE_CURRENT_BINARY_DIR}/${target}.version/bw_version.h)
   file(WRITE ${versionHeader}.new
        "#define BW_VERSION_MAJOR ${PROJECT_VERSION_MAJOR}\n"

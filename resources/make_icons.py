@@ -10,6 +10,8 @@ import struct
 import sys
 from pathlib import Path
 
+import program_icons
+
 
 def palette_for(bits):
     if bits == 1:
@@ -157,6 +159,11 @@ def main():
     for resource, (color, shape) in SHAPES.items():
         write_ico(out / f'cmd{resource}.ico', [(32, 32, sized(glyph(color, shape), 32))])
     write_cur(out / 'eyedropper.cur', 32, (1, 30), eyedropper)
+    for resource, shapes in program_icons.icon_shapes().items():
+        write_ico(out / f'cmd{resource}.ico',
+                  [(s, 32, program_icons.render(shapes, s)) for s in (16, 32)])
+    write_cur(out / 'windowpick.cur', 32, program_icons.CURSOR_HOTSPOT,
+              program_icons.render(program_icons.window_pick_cursor(), 32))
 
 
 if __name__ == '__main__':
