@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Measures a Print Screen capture under Wine on a 1920x1080 screen: from
+# SendInput to the saved PNG appearing (medians over repeated presses), for
+# Brightwarden (minimised, a stored profile: the whole screen, saved under a
+# fixed name as PNG at the default level, window left hidden) and for the
+# floor (a minimal program built the same way doing BitBlt, GetDIBits, libpng
+# into a temporary file and MoveFileExA on the same hotkey). The screen shows
+# the screenshot-like picture of the image-library benchmark, and every
+# saved file must equal it. Usage: bench-capture.sh [presses] (default 15).
+set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
+source "$BW_ROOT/scripts/lib/wine-env.sh"
+runs=${1:-15}
+
+"$BW_ROOT/scripts/setup.sh"
+BW_SKIP_SETUP=1 "$BW_ROOT/scripts/build.sh" --wine >&2
+EXE=$BW_BUILD_DIR/win/app/Brightwarden.exe
+STORE=$BW_BUILD_DIR/win/tests/bench/bench_capture_profile.exe
+deps=$("$BW_ROOT/scripts/setup-deps.sh")
+src=$BW_ROOT/tests/bench/capture
+
+work=$BW_BUILD_DIR/bench-capture
+rm -rf "$work/out"
+mkdir -p "$work/out"
+# The picture: the image-library benchmark's 1920x1080 screenshot, as BMP
+# for the helper that shows it and as raw RGB for the comparison.
+/usr/bin/python3 - "$BW_ROOT" "$work" <<'PY'
+import sys
+sys.path.insert(0, sys.argv[1] + "/tests/imagelib/bench")
+import numpy as np
+from PIL import Image
+import make_bench_images
+pixels = make_bench_images.screenshot(1920, 1080, np.random.default_rng(7))
+Image.fromarray(pixels, "RGB").save(sys.argv[2] + "/screen.bmp")
+open(sys.argv[2] + "/screen.rgb", "wb").write(pixels.tobytes())
+PY
+cc=x86_64-w64-mingw32-gcc-posix
+$cc -O2 -static -Wall -Wextra -o "$work/show_image.exe" "$src/show_image.c" -lgdi32
+$cc -O2 -static -Wall -Wextra -I"$deps/include" -o "$work/capture_floor.exe" \
+  "$src/capture_floor.c" "$deps/lib/libpng16.a" /usr/x86_64-w64-mingw32/lib/libz.a -lgdi32
+$cc -O2 -static -Wall -Wextra -o "$work/bench_capture.exe" "$src/bench_capture.c"
+
+bw_wine_env
+bw_new_prefix "$work/wine" || bw_die "could not create a Wine prefix"
+export WINEPREFIX=$work/wine/prefix HOME=$work/wine/home XDG_DATA_HOME=$work/wine/home/.local/share
+trap bw_cleanup EXIT
+if [ -z "${DISPLAY:-}" ]; then
+  bw_start_xvfb DISPLAY || bw_die "Xvfb did not start"
+  export DISPLAY
+fi
+prog=$WINEPREFIX/drive_c/bench
+mkdir -p "$prog/Init" "$prog/data" "$prog/shots"
+cp -f "$EXE" "$prog/Brightwarden.exe"
+record=$(/usr/bin/python3 - <<'PY'
+record = bytearray(1326)
+for offset, text in ((20, b'C:\\bench'), (280, b'C:\\bench\\data')):
+    record[offset:offset + len(text)] = text
+record[16] = 1
+print(record.hex())
+PY
+)
+"$BW_WINE" reg add 'HKLM\Software\Orvalund' /v Brightwarden /t REG_BINARY /d "$record" /f >/dev/null 2>&1
+"$BW_WINE" "$STORE" 'C:\bench\data' 'C:\bench\shots' || bw_die "could not store the profile"
+
+win() { printf 'Z:%s' "${1//\//\\}"; }
+bench() {  # name, then mode and command line
+  local name=$1; shift
+  "$BW_WINE" "$work/bench_capture.exe" "$(win "$work/show_image.exe")" "$(win "$work/screen.bmp")" \
+    "$runs" 'C:\bench\shots\shot.png' "$(win "$work/out/$name")-" "$@"
+}
+floor=$(bench floor floor "$(win "$work/capture_floor.exe")" 'C:\bench\shots\shot.png') ||
+  bw_die "the floor saved no file"
+echo "floor:        $floor"
+app=$(bench app app 'C:\bench\Brightwarden.exe' -MINIMIZE) || app=
+echo "Brightwarden: ${app:-not measured: no file appeared after a press}"
+
+/usr/bin/python3 - "$work" <<'PY'
+import glob, sys
+from PIL import Image
+work = sys.argv[1]
+expected = open(work + "/screen.rgb", "rb").read()
+bad = [f for f in sorted(glob.glob(work + "/out/*.png"))
+       if Image.open(f).convert("RGB").tobytes() != expected]
+print("saved files equal to the picture:", "all" if not bad else "NOT " + " ".join(bad))
+sys.exit(1 if bad else 0)
+PY
+[ -n "$app" ] || exit 1
+median() { awk '{print $2}' <<<"$1"; }
+awk -v a="$(median "$app")" -v f="$(median "$floor")" \
+  'BEGIN { printf "ratio: %.2fx the floor (target <= 1.3x and <= 150 ms; Brightwarden %.1f ms)\n", a / f, a }'
