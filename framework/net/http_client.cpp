@@ -73,7 +73,7 @@ int CHttpClient::Get(const char* url, const char* user, const char* password,
   }
   snprintf(m_szUrl, sizeof(m_szUrl), "%s", url);
   std::string authorization = BasicAuthorization(user, password);
-  m_socket.SetDeadline(NetNowMs() + kHttpGetLimitMs);
+  m_socket.SetDeadline(NetNowMs() + uint64_t(m_iTimeLimitMs));
   int result = kGetRedirectFailed;
   for (int redirects = 0;; ++redirects) {
     char location[kUrlChars];

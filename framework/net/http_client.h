@@ -50,6 +50,9 @@ class CHttpClient {
   // gives 101 before anything is allocated for it.
   void SetBodyLimit(int32_t bytes) { m_iBodyLimit = bytes < 0 ? 0 : bytes > kHttpBodyLimit ? kHttpBodyLimit : bytes; }
   void SetIdleLimit(int32_t milliseconds) { m_socket.SetIdleLimit(milliseconds); }
+  // Longest time one Get may take over all its redirects (300 s; tests
+  // shorten it): a server that trickles just fast enough never goes idle.
+  void SetTimeLimit(int32_t milliseconds) { m_iTimeLimitMs = milliseconds > 0 ? milliseconds : 1; }
 
   const uint8_t* GetBody() const { return m_response.data; }
   int32_t GetBodyLength() const { return m_response.count; }
@@ -68,5 +71,6 @@ class CHttpClient {
 
   CByteBuffer m_head;
   int32_t m_iBodyLimit = kHttpBodyLimit;
+  int32_t m_iTimeLimitMs = kHttpGetLimitMs;
   const std::atomic<uint8_t>* m_pStop = nullptr;
 };

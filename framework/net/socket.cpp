@@ -13,10 +13,10 @@
 
 namespace {
 
-// Waits between tries: the handshake waits up to 100 ms for the socket,
+// Waits between tries: the handshake waits up to 50 ms for the socket,
 // sends and receives up to 10 ms, a connect 50 ms; each wait ends early when
-// the socket is ready.
-constexpr int kHandshakeWaitMs = 100;
+// the socket is ready, and the stop byte is read after each.
+constexpr int kHandshakeWaitMs = 50;
 constexpr int kTransferWaitMs = 10;
 constexpr int kConnectWaitMs = 50;
 // A handshake that makes no progress is given up after this long (or the

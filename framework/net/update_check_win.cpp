@@ -58,6 +58,7 @@ std::atomic<uint8_t> gStop{0};
 std::atomic<uint8_t> gRunning{0};
 std::atomic<HWND> gDialog{nullptr};
 std::atomic<int32_t> gIdleMs{kSocketIdleMs};
+std::atomic<UpdateThreadStart> gThreadStart{_beginthreadex};
 
 // Signalled while no check runs; what a start waits on (the thread itself
 // may live on with the dialog it opened).
@@ -154,7 +155,7 @@ int StartLocked() {
   gStop.store(0);
   gRunning.store(1);
   ResetEvent(CheckEndedEvent());
-  uintptr_t thread = _beginthreadex(nullptr, 0, UpdateCheckThread, nullptr, 0, nullptr);
+  uintptr_t thread = gThreadStart.load()(nullptr, 0, UpdateCheckThread, nullptr, 0, nullptr);
   if (!thread) {
     MarkCheckEnded();
     TellDialog(kTextStartFailed, -1, nullptr);
@@ -464,3 +465,7 @@ bool IsUpdateCheckRunning() { return gRunning.load() != 0; }
 bool WaitForUpdateCheck(DWORD milliseconds) { return WaitForCheckEnd(milliseconds); }
 
 void SetUpdateCheckIdleLimit(int32_t milliseconds) { gIdleMs.store(milliseconds); }
+
+void SetUpdateThreadStart(UpdateThreadStart start) {
+  gThreadStart.store(start ? start : _beginthreadex);
+}

@@ -34,6 +34,11 @@ bool IsUpdateCheckRunning();
 bool WaitForUpdateCheck(DWORD milliseconds);
 // The idle limit of the check's HTTP client (60 s; tests shorten it).
 void SetUpdateCheckIdleLimit(int32_t milliseconds);
+// The runtime's thread start (_beginthreadex), which tests replace to see a
+// start that fails; null restores it.
+using UpdateThreadStart = uintptr_t(__cdecl*)(void*, unsigned, unsigned(__stdcall*)(void*), void*,
+                                              unsigned, unsigned*);
+void SetUpdateThreadStart(UpdateThreadStart start);
 
 // Control ids of dialog 50101.
 enum : int {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -48,7 +49,7 @@ class HttpClientTest : public ::testing::Test {
   }
   void SetUp() override { ASSERT_TRUE(server->Available()) << server->Why(); }
 
-  // The connections the server logged while `fetch` ran, waiting up to 2 s
+  // The connections the server logged while `fetch` ran, waiting up to 10 s
   // for at least `expected` of them (a refused handshake is logged when
   // the client has already gone).
   template <class Fetch>
@@ -57,7 +58,7 @@ class HttpClientTest : public ::testing::Test {
     fetch();
     auto start = Clock::now();
     std::vector<LoggedConnection> logged = server->ConnectionsSince(before);
-    while (logged.size() < expected && MsSince(start) < 2000) {
+    while (logged.size() < expected && MsSince(start) < 10000) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
       logged = server->ConnectionsSince(before);
     }
@@ -126,23 +127,30 @@ TEST_F(HttpClientTest, RequestBytesAreExactAndHeadersInOrder) {
 }
 
 TEST_F(HttpClientTest, TlsIsVersion12WithTheServerNameForNamesOnly) {
+  // One client throughout: each Get takes scheme and port from its own URL,
+  // nothing from the one before.
+  CHttpClient client;
   struct Case {
+    const char* listener;
     const char* host;
+    const char* tls;
     const char* sni;
-  } cases[] = {{"localhost", "localhost"}, {"127.0.0.1", "-"}};
+  } cases[] = {{"good", "localhost", "TLSv1.2", "localhost"},
+               {"good", "127.0.0.1", "TLSv1.2", "-"},
+               {"plain", "localhost", "-", "-"},
+               {"good", "localhost", "TLSv1.2", "localhost"}};
   for (const Case& c : cases) {
-    CHttpClient client;
+    SCOPED_TRACE(std::string(c.listener) + " " + c.host);
     std::string token = UniqueToken("tls");
-    ASSERT_EQ(0, client.Get(server->Url("good", "/echo/" + token, c.host).c_str(), nullptr,
-                            nullptr, nullptr, 0, true))
-        << c.host;
+    ASSERT_EQ(0, client.Get(server->Url(c.listener, "/echo/" + token, c.host).c_str(), nullptr,
+                            nullptr, nullptr, 0, true));
     auto logged = server->Connections(token);
     ASSERT_EQ(1u, logged.size());
-    EXPECT_EQ("TLSv1.2", logged[0].tls);
+    EXPECT_EQ(c.listener, logged[0].listener);
+    EXPECT_EQ(c.tls, logged[0].tls);
     EXPECT_EQ(c.sni, logged[0].sni);
   }
   // A body of 1 MiB arrives whole: its hash equals that of curl's copy.
-  CHttpClient client;
   ASSERT_EQ(0, client.Get(server->Url("good", "/bytes/1048576").c_str(), nullptr, nullptr, nullptr,
                           0, true));
   ASSERT_EQ(1048576, client.GetBodyLength());
@@ -251,20 +259,27 @@ TEST_F(HttpClientTest, BodiesAreWholeOrAnError) {
   for (const char* listener : {"plain", "good"}) {
     for (const Case& c : cases) {
       SCOPED_TRACE(std::string(listener) + " " + c.name);
-      CHttpClient client;
-      client.SetBodyLimit(64 * 1024);
-      auto start = Clock::now();
-      EXPECT_EQ(c.result, client.Get(server->Url(listener, std::string("/raw/") + c.name).c_str(),
-                                     nullptr, nullptr, nullptr, 0, true));
       // The TLS handshake alone can take longer than a framing limit on a
       // busy machine: there the limit is the server's hold of 5 s, far off.
-      if (c.withinMs > 0) {
-        EXPECT_LT(MsSince(start), strcmp(listener, "plain") == 0 ? c.withinMs : 1000);
+      double limit = strcmp(listener, "plain") == 0 ? c.withinMs : 1000;
+      // A timed case counts the best of three tries: the bound is the
+      // client's, not the load of the machine.
+      double best = 1e9;
+      for (int attempt = 0; attempt < (c.withinMs > 0 ? 3 : 1) && best >= limit; ++attempt) {
+        CHttpClient client;
+        client.SetBodyLimit(64 * 1024);
+        auto start = Clock::now();
+        EXPECT_EQ(c.result, client.Get(server->Url(listener, std::string("/raw/") + c.name).c_str(),
+                                       nullptr, nullptr, nullptr, 0, true));
+        best = std::min(best, MsSince(start));
+        EXPECT_EQ(c.body, Body(client));
+        // Never more memory than the limit, and none for a length that was
+        // announced but refused.
+        EXPECT_LE(client.m_response.capacity, 64 * 1024 + 1);
       }
-      EXPECT_EQ(c.body, Body(client));
-      // Never more memory than the limit, and none for a length that was
-      // announced but refused.
-      EXPECT_LE(client.m_response.capacity, 64 * 1024 + 1);
+      if (c.withinMs > 0) {
+        EXPECT_LT(best, limit);
+      }
     }
   }
   // The default limit is 16 MiB: one byte more is refused before reading.
@@ -349,7 +364,7 @@ TEST_F(HttpClientTest, CredentialsStayWithTheirHost) {
   }
 }
 
-TEST_F(HttpClientTest, BadAddressesRefusedPortsAndSilentServersEndQuickly) {
+TEST_F(HttpClientTest, BadAddressesRefusedPortsAndSlowServersEndInTime) {
   const char* badUrls[] = {"http:///x", "http://localhost/\r\nX: y", "http://localhost:0/",
                            "http://localhost:65536/", "gopher://localhost/", "localhost/echo"};
   for (const char* url : badUrls) {
@@ -357,17 +372,40 @@ TEST_F(HttpClientTest, BadAddressesRefusedPortsAndSilentServersEndQuickly) {
     auto logged = Logged([&] { EXPECT_EQ(106, client.Get(url, nullptr, nullptr, nullptr, 0, true)) << url; });
     EXPECT_TRUE(logged.empty()) << url;
   }
-  CHttpClient client;
-  auto start = Clock::now();
-  EXPECT_EQ(105, client.Get(server->Url("refused", "/").c_str(), nullptr, nullptr, nullptr, 0, true));
-  EXPECT_LT(MsSince(start), 1000);
+  // A refused port fails at once, not at the connect's 30 s; best of three.
+  double best = 1e9;
+  for (int attempt = 0; attempt < 3 && best >= 1000; ++attempt) {
+    CHttpClient client;
+    auto start = Clock::now();
+    EXPECT_EQ(105, client.Get(server->Url("refused", "/").c_str(), nullptr, nullptr, nullptr, 0, true));
+    best = std::min(best, MsSince(start));
+  }
+  EXPECT_LT(best, 1000);
 
-  client.SetIdleLimit(300);
-  start = Clock::now();
-  EXPECT_EQ(101, client.Get(server->Url("silent", "/").c_str(), nullptr, nullptr, nullptr, 0, true));
-  double took = MsSince(start);
-  EXPECT_GE(took, 290);
-  EXPECT_LT(took, 2000);
+  // A silent server ends at the idle limit; a trickle that is never idle
+  // ends at the time limit of the whole Get. The upper bound only says that
+  // nothing waits for the server: its 30 s of silence, its 6 s of trickle.
+  struct Limit {
+    const char* listener;
+    const char* path;
+    int32_t idleMs;
+    int32_t totalMs;
+    double atLeastMs;
+  } limits[] = {{"silent", "/", 300, 300000, 290}, {"plain", "/trickle?for=6", 60000, 500, 490},
+                {"good", "/trickle?for=6", 60000, 500, 490}};
+  for (const Limit& l : limits) {
+    SCOPED_TRACE(std::string(l.listener) + l.path);
+    CHttpClient client;
+    client.SetIdleLimit(l.idleMs);
+    client.SetTimeLimit(l.totalMs);
+    auto start = Clock::now();
+    EXPECT_EQ(101, client.Get(server->Url(l.listener, l.path).c_str(), nullptr, nullptr, nullptr, 0,
+                              true));
+    double took = MsSince(start);
+    EXPECT_GE(took, l.atLeastMs);
+    EXPECT_LT(took, 5000);
+    EXPECT_EQ(0, client.GetBodyLength());
+  }
 }
 
 TEST_F(HttpClientTest, AStopFromAnotherThreadEndsEveryWait) {
@@ -382,25 +420,30 @@ TEST_F(HttpClientTest, AStopFromAnotherThreadEndsEveryWait) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    std::atomic<uint8_t> stop{0};
-    CHttpClient client;
-    client.SetAbortFlag(&stop);
-    std::atomic<int> result{-1};
-    Clock::time_point ended;
-    std::thread fetch([&] {
-      result = client.Get(c.url.c_str(), nullptr, nullptr, nullptr, 0, true);
-      ended = Clock::now();
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(-1, result.load()) << "ended before the stop";
-    auto raised = Clock::now();
-    stop = 1;
-    fetch.join();
-    EXPECT_EQ(102, result.load());
-    double heard = std::chrono::duration<double, std::milli>(ended - raised).count();
-    EXPECT_LT(heard, 150);
-    EXPECT_EQ(0, client.GetBodyLength());
-    EXPECT_FALSE(client.m_socket.IsConnected());
+    // Every try must end stopped; the delay counts the best of three, so
+    // that a busy machine's scheduling is not taken for the client's.
+    double best = 1e9;
+    for (int attempt = 0; attempt < 3 && best >= 150; ++attempt) {
+      std::atomic<uint8_t> stop{0};
+      CHttpClient client;
+      client.SetAbortFlag(&stop);
+      std::atomic<int> result{-1};
+      Clock::time_point ended;
+      std::thread fetch([&] {
+        result = client.Get(c.url.c_str(), nullptr, nullptr, nullptr, 0, true);
+        ended = Clock::now();
+      });
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      EXPECT_EQ(-1, result.load()) << "ended before the stop";
+      auto raised = Clock::now();
+      stop = 1;
+      fetch.join();
+      EXPECT_EQ(102, result.load());
+      best = std::min(best, std::chrono::duration<double, std::milli>(ended - raised).count());
+      EXPECT_EQ(0, client.GetBodyLength());
+      EXPECT_FALSE(client.m_socket.IsConnected());
+    }
+    EXPECT_LT(best, 150);
   }
 }
 

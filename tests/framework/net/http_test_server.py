@@ -189,9 +189,13 @@ def route(listener, path, query, conn):
     elif first == 'silent':
         hold(conn, 30)
     elif first == 'trickle':
-        # A long body, one byte every 20 ms, until the client goes away.
+        # A long body, one byte every 20 ms, until the client goes away or,
+        # with "for", that many seconds have passed (then cut short).
         conn.sendall(response(200, b'', [('Content-Length', 100000)]))
+        end = time.time() + float(query.get('for', ['2000'])[0])
         for _ in range(100000):
+            if time.time() > end:
+                break
             conn.sendall(b'.')
             time.sleep(0.02)
     else:

@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <ctime>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -194,7 +198,7 @@ class UpdateCheckTest : public ::testing::Test {
     HWND dialog = GetUpdateCheckDialog();
     if (!dialog) return;
     Press(dialog, IDCANCEL);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && !GetUpdateCheckDialog(); }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && !GetUpdateCheckDialog(); }, 10000));
   }
 
   // Opens the dialog modal on this thread while `drive` works it from
@@ -204,7 +208,7 @@ class UpdateCheckTest : public ::testing::Test {
     std::thread helper([&] {
       HWND dialog = nullptr;
       WaitUntil([&] { return (dialog = GetUpdateCheckDialog()) != nullptr && IsWindowVisible(dialog); },
-                5000);
+                10000);
       if (dialog) drive(dialog);
       if (dialog && IsWindow(dialog)) Press(dialog, IDCANCEL);
     });
@@ -228,7 +232,7 @@ TEST_F(UpdateCheckTest, EachNewerVersionIsAnnouncedOnce) {
     HWND dialog = CheckOnce(TextUrl("1.0.1 released today", listener));
     ASSERT_NE(nullptr, dialog);
     ASSERT_TRUE(WaitUntil([&] { return ControlText(dialog, kIdUpdateStatus) == "New version available"; },
-                          3000))
+                          10000))
         << ControlText(dialog, kIdUpdateStatus);
     char title[100] = {};
     GetWindowTextA(dialog, title, sizeof(title));
@@ -244,12 +248,14 @@ TEST_F(UpdateCheckTest, EachNewerVersionIsAnnouncedOnce) {
     SetUrl(TextUrl("1.0.2 even newer", listener));
     Press(dialog, kIdCheckNow);
     EXPECT_TRUE(WaitUntil([&] { return ControlText(dialog, kIdAvailableVersion) == "1.0.2 even newer"; },
-                          5000));
+                          10000));
     EXPECT_EQ("New version available", ControlText(dialog, kIdUpdateStatus));
     CloseAnnouncement();
+    // At once: a start that waited for the closed announcement's thread
+    // would take its 5 s and give 1.
     auto start = Clock::now();
     EXPECT_EQ(kUpdateStarted, StartUpdateCheck());
-    EXPECT_LT(MsSince(start), 100);
+    EXPECT_LT(MsSince(start), 1000);
     EXPECT_TRUE(WaitForUpdateCheck(10000));
     CloseAnnouncement();  // the same 1.0.2 text: nothing was opened
   }
@@ -319,7 +325,7 @@ TEST_F(UpdateCheckTest, GarbageChangesNothing) {
     std::string status;
     WithModalDialog([&](HWND dialog) {
       Press(dialog, kIdCheckNow);
-      WaitUntil([&] { return ControlText(dialog, kIdUpdateStatus) == expected.second; }, 5000);
+      WaitUntil([&] { return ControlText(dialog, kIdUpdateStatus) == expected.second; }, 10000);
       status = ControlText(dialog, kIdUpdateStatus);
     });
     EXPECT_EQ(expected.second, status);
@@ -329,17 +335,28 @@ TEST_F(UpdateCheckTest, GarbageChangesNothing) {
 
 TEST_F(UpdateCheckTest, TheDailyJobNeverWaits) {
   gDailyJobs = {CheckForUpdateIfDue, nullptr};
-  SetUrl(TextUrl("0.9.9 slowly", "plain", "slowtext", "&pause=0.1"));
-  for (int i = 0; i < 2; ++i) {
-    auto start = Clock::now();
-    gApp.RunDailyJobs();
-    EXPECT_LT(MsSince(start), 50) << "run " << i;
-    EXPECT_TRUE(IsUpdateCheckRunning());
+  // The slow text takes over a second; a job that waited for it would take
+  // as long. The bound counts the best of three rounds, each with its own
+  // due check, so that the machine's load is not taken for a wait.
+  double best = 1e9;
+  for (int round = 0; round < 3 && best >= 50; ++round) {
+    SCOPED_TRACE(round);
+    StoreRecord(UpdateCheckRecord{});
+    SetUrl(TextUrl("0.9.9 slowly", "plain", "slowtext", "&pause=0.1"));
+    double slowest = 0;
+    for (int i = 0; i < 2; ++i) {
+      auto start = Clock::now();
+      gApp.RunDailyJobs();
+      slowest = std::max(slowest, MsSince(start));
+      EXPECT_TRUE(IsUpdateCheckRunning());
+    }
+    best = std::min(best, slowest);
+    EXPECT_TRUE(WaitForUpdateCheck(10000));
+    EXPECT_EQ(1u, Requests());
+    EXPECT_STREQ("0.9.9 slowly", StoredRecord().szFetchedText);
   }
   gDailyJobs = {nullptr, nullptr};
-  EXPECT_TRUE(WaitForUpdateCheck(10000));
-  EXPECT_EQ(1u, Requests());
-  EXPECT_STREQ("0.9.9 slowly", StoredRecord().szFetchedText);
+  EXPECT_LT(best, 50);
 }
 
 TEST_F(UpdateCheckTest, CancelStopsTheCheckAndStoresNothing) {
@@ -348,23 +365,30 @@ TEST_F(UpdateCheckTest, CancelStopsTheCheckAndStoresNothing) {
   before.iIntervalDays = 7;
   StoreRecord(before);
   const std::string original = ReadBytes(RecordPath());
-  SetUrl(TextUrl("1.0.1 very slowly", "good", "slowtext", "&pause=0.2"));
-  double stopMs = -1;
-  WithModalDialog([&](HWND dialog) {
-    Press(dialog, kIdCheckNow);
-    WaitUntil([&] { return Requests() == 1; }, 5000);
-    EXPECT_TRUE(WaitUntil([&] { return ControlText(dialog, kIdUpdateStatus) == "Checking..."; }, 2000));
-    auto start = Clock::now();
-    Press(dialog, IDCANCEL);
-    if (WaitUntil([] { return !IsUpdateCheckRunning(); }, 5000)) stopMs = MsSince(start);
-  });
-  EXPECT_GE(stopMs, 0);
-  EXPECT_LT(stopMs, 300);
-  EXPECT_EQ(original, ReadBytes(RecordPath()));
+  // Every try must stop and store nothing; the delay counts the best of
+  // three, so that the machine's load is not taken for the check's.
+  double best = 1e9;
+  for (int attempt = 0; attempt < 3 && best >= 300; ++attempt) {
+    SetUrl(TextUrl("1.0.1 very slowly", "good", "slowtext", "&pause=0.2"));
+    double stopMs = 1e9;
+    WithModalDialog([&](HWND dialog) {
+      Press(dialog, kIdCheckNow);
+      WaitUntil([&] { return Requests() == 1; }, 10000);
+      EXPECT_TRUE(WaitUntil([&] { return ControlText(dialog, kIdUpdateStatus) == "Checking..."; }, 10000));
+      auto start = Clock::now();
+      Press(dialog, IDCANCEL);
+      if (WaitUntil([] { return !IsUpdateCheckRunning(); }, 10000)) stopMs = MsSince(start);
+    });
+    EXPECT_LT(stopMs, 1e9) << "the check did not stop";
+    best = std::min(best, stopMs);
+    EXPECT_EQ(original, ReadBytes(RecordPath()));
+  }
+  EXPECT_LT(best, 300);
+  // At once: the stopped check is over, nothing to wait for.
   auto start = Clock::now();
   SetUrl(TextUrl("1.0.0"));
   EXPECT_EQ(kUpdateStarted, StartUpdateCheck());
-  EXPECT_LT(MsSince(start), 100);
+  EXPECT_LT(MsSince(start), 1000);
 }
 
 TEST_F(UpdateCheckTest, TheDialogStoresSwitchAndInterval) {
@@ -385,11 +409,11 @@ TEST_F(UpdateCheckTest, TheDialogStoresSwitchAndInterval) {
       if (!c.checked) {
         SendDlgItemMessageA(dialog, kIdAutomaticCheck, BM_SETCHECK, BST_UNCHECKED, 0);
         Press(dialog, kIdAutomaticCheck);
-        WaitUntil([&] { return !IsWindowEnabled(GetDlgItem(dialog, kIdIntervalDays)); }, 2000);
+        WaitUntil([&] { return !IsWindowEnabled(GetDlgItem(dialog, kIdIntervalDays)); }, 10000);
       }
       intervalEnabled = IsWindowEnabled(GetDlgItem(dialog, kIdIntervalDays)) != FALSE;
       Press(dialog, IDOK);
-      WaitUntil([&] { return !IsWindow(dialog); }, 5000);
+      WaitUntil([&] { return !IsWindow(dialog); }, 10000);
     });
     UpdateCheckRecord stored = StoredRecord();
     EXPECT_EQ(c.days, stored.iIntervalDays) << c.entered;
@@ -404,15 +428,109 @@ TEST_F(UpdateCheckTest, TheDialogStoresSwitchAndInterval) {
   SetUrl(TextUrl("1.0.0 found meanwhile", "plain", "slowtext", "&pause=0.02"));
   WithModalDialog([&](HWND dialog) {
     Press(dialog, kIdCheckNow);
-    WaitUntil([] { return IsUpdateCheckRunning(); }, 2000);
+    WaitUntil([] { return IsUpdateCheckRunning(); }, 10000);
     SetDlgItemTextA(dialog, kIdIntervalDays, "30");
     Press(dialog, IDOK);
-    WaitUntil([&] { return !IsWindow(dialog); }, 5000);
+    WaitUntil([&] { return !IsWindow(dialog); }, 10000);
   });
   EXPECT_TRUE(WaitForUpdateCheck(10000));
   UpdateCheckRecord stored = StoredRecord();
   EXPECT_EQ(30, stored.iIntervalDays);
   EXPECT_STREQ("1.0.0 found meanwhile", stored.szFetchedText);
+}
+
+// The runtime's thread start failing as it does when no thread can be made.
+uintptr_t __cdecl NoThreadStart(void*, unsigned, unsigned(__stdcall*)(void*), void*, unsigned,
+                                unsigned*) {
+  errno = EAGAIN;
+  return 0;
+}
+
+BOOL CALLBACK CountUpdateDialog(HWND window, LPARAM count) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  char title[100] = {};
+  GetWindowTextA(window, title, sizeof(title));
+  if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
+      strcmp(title, "Brightwarden Update Check") == 0)
+    ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
+// The visible top-level windows of this process with the dialog's title.
+int OpenUpdateDialogs() {
+  int count = 0;
+  EnumWindows(CountUpdateDialog, LPARAM(&count));
+  return count;
+}
+
+TEST_F(UpdateCheckTest, TheDialogShowsTheStoredStateAndOpensOnce) {
+  const int64_t today = StartOfDay(int64_t(time(nullptr)));
+  struct Case {
+    uint8_t enabled;
+    uint8_t newer;
+    int32_t days;
+    int64_t lastCheck;
+    const char* text;
+  } cases[] = {
+      {1, 1, 7, today - 3 * kSecondsPerDay, "1.0.1 stored"},
+      {0, 0, 30, 17532 * kSecondsPerDay, "0.9.9 older"},  // 2018-01-01
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    UpdateCheckRecord record = {};
+    snprintf(record.szFetchedText, sizeof(record.szFetchedText), "%s", c.text);
+    record.bEnabled = c.enabled;
+    record.bNewer = c.newer;
+    record.iIntervalDays = c.days;
+    record.llLastCheck = c.lastCheck;
+    StoreRecord(record);
+    // The C runtime's own local time is the second opinion on the date.
+    time_t when = time_t(c.lastCheck);
+    char lastCheck[64];
+    strftime(lastCheck, sizeof(lastCheck), "Last check: %d.%m.%Y", localtime(&when));
+    WithModalDialog([&](HWND dialog) {
+      char title[100] = {};
+      GetWindowTextA(dialog, title, sizeof(title));
+      EXPECT_STREQ("Brightwarden Update Check", title);
+      EXPECT_EQ("1.0.0", ControlText(dialog, kIdInstalledVersion));
+      EXPECT_EQ(c.text, ControlText(dialog, kIdAvailableVersion));
+      EXPECT_EQ(lastCheck, ControlText(dialog, kIdUpdateStatus));
+      EXPECT_EQ(std::to_string(c.days), ControlText(dialog, kIdIntervalDays));
+      EXPECT_EQ(c.enabled ? BST_CHECKED : BST_UNCHECKED,
+                int(SendDlgItemMessageA(dialog, kIdAutomaticCheck, BM_GETCHECK, 0, 0)));
+      EXPECT_EQ(c.enabled != 0, IsWindowEnabled(GetDlgItem(dialog, kIdIntervalDays)) != FALSE);
+      EXPECT_EQ(c.enabled != 0, IsWindowEnabled(GetDlgItem(dialog, kIdDaysLabel)) != FALSE);
+      EXPECT_EQ(c.newer != 0, IsWindowEnabled(GetDlgItem(dialog, kIdUpdateButton)) != FALSE);
+
+      // Asked again, the open dialog comes to the front; no second opens.
+      std::atomic<bool> returned{false};
+      std::thread again([&] {
+        ShowUpdateCheckDialog(nullptr);
+        returned = true;
+      });
+      EXPECT_TRUE(WaitUntil([&] { return returned.load(); }, 10000)) << "a second dialog opened";
+      EXPECT_EQ(1, OpenUpdateDialogs());
+      if (!returned) {
+        HWND second = FindWindowExA(nullptr, nullptr, "#32770", "Brightwarden Update Check");
+        if (second == dialog) second = FindWindowExA(nullptr, second, "#32770", "Brightwarden Update Check");
+        if (second) Press(second, IDCANCEL);
+      }
+      again.join();
+
+      // A check whose thread cannot start says so and leaves no check running.
+      SetUpdateThreadStart(NoThreadStart);
+      Press(dialog, kIdCheckNow);
+      EXPECT_TRUE(WaitUntil(
+          [&] { return ControlText(dialog, kIdUpdateStatus) == "Could not start update check"; },
+          10000))
+          << ControlText(dialog, kIdUpdateStatus);
+      EXPECT_EQ(kUpdateThreadFailed, StartUpdateCheck());
+      SetUpdateThreadStart(nullptr);
+      EXPECT_FALSE(IsUpdateCheckRunning());
+    });
+    EXPECT_EQ(0, OpenUpdateDialogs());
+  }
 }
 
 TEST_F(UpdateCheckTest, UpdateOpensOnlyAWebAddress) {
@@ -426,7 +544,7 @@ TEST_F(UpdateCheckTest, UpdateOpensOnlyAWebAddress) {
   HWND dialog = CheckOnce(TextUrl("1.0.1"));
   ASSERT_NE(nullptr, dialog);
   ASSERT_TRUE(WaitUntil([&] { return ControlText(dialog, kIdUpdateStatus) == "New version available"; },
-                        3000));
+                        10000));
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, kIdUpdateButton)));
   Press(dialog, kIdUpdateButton);
   EXPECT_TRUE(WaitUntil([&] { return ReadBytes(log).find(page) != std::string::npos; }, 20000))
@@ -440,7 +558,7 @@ TEST_F(UpdateCheckTest, UpdateOpensOnlyAWebAddress) {
   dialog = CheckOnce(TextUrl("1.0.2"));
   ASSERT_NE(nullptr, dialog);
   ASSERT_TRUE(WaitUntil([&] { return ControlText(dialog, kIdUpdateStatus) == "New version available"; },
-                        3000));
+                        10000));
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kIdUpdateButton)));
   Press(dialog, kIdUpdateButton);
   Sleep(1000);
