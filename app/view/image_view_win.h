@@ -6,10 +6,9 @@
 
 #include <cstdint>
 
-constexpr int kZoomSteps = 12;
-constexpr int kZoomIndex100 = 6;
-extern const int kZoomPercent[kZoomSteps];  // 1, 3, 6, ... 3200
-extern int giZoomIndex;                       // 0..11, 6 = 100 %
+#include "app/view/view_geometry.h"
+
+extern int giZoomIndex;  // 0..11, 6 = 100 %
 
 // Registers the view, navigator and draw window classes and creates the view
 // (a child of main) and its hidden draw window. False when a window cannot
@@ -30,6 +29,19 @@ bool ScreenToImagePoint(POINT* point);
 // UpdateImageView(2) (the zoom command and the wheel).
 void SetImageViewZoomAnchor(POINT screenPoint);
 HWND GetImageViewWindow();
+// The draw window lying over the view while a drawing tool is active.
+HWND GetDrawWindow();
+
+// One axis of a client position of the view to the image (-1 without an
+// image) and back, with the view's current origin, scale and placement.
+int ViewToImage(int value, bool horizontal, bool clamp, bool rounding);
+int ImageToView(int value, bool horizontal);
+// The rubber band's size in image pixels while a new selection is drawn
+// (for the status bar); false otherwise.
+bool GetRubberBandSize(int* width, int* height);
+// Remembers the scroll origin and puts it back (then UpdateImageView(3)).
+void SaveViewScroll();
+void RestoreViewScroll();
 
 // Fits the view to the window (fit) or redraws it with mode, then refreshes
 // the command states and panes.
