@@ -1,30 +1,45 @@
 // The program's entry: the application object starts (single instance, data
-// folder, restore), the message loop runs, and the application object shuts
-// down explicitly while everything else is still alive.
+// folder, restore), the program initialises its records and commands, the
+// main window with its four bars and the image view comes up, the message
+// loop runs, and everything is torn down in order while the application
+// object still lives; it shuts down last.
 #include <windows.h>
+
+#include <ole2.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "app/document/history.h"
+#include "app/mainwindow/command_ids.h"
+#include "app/mainwindow/main_window_shared_win.h"
+#include "app/mainwindow/main_window_win.h"
+#include "app/mainwindow/program_commands.h"
+#include "app/mainwindow/scanning_seam.h"
+#include "app/operations/operation_runner.h"
+#include "app/profiles/profile_menu.h"
+#include "app/profiles/program_records.h"
 #include "app/profiles/settings_store.h"
 #include "app/profiles/text_template.h"
-#include "app/script/command_line_win.h"
 #include "app/startup/program_hooks.h"
+#include "app/startup/program_start_win.h"
 #include "app/startup/program_texts.h"
+#include "app/view/image_view_win.h"
 #include "framework/app/app_win.h"
 #include "framework/net/update_check_win.h"
 
 namespace {
 
 const int kLayoutVersion = 1;
-const uint16_t kMainWindowId = 0;
-const uint32_t kMainWindowStyle = 9219;  // taskbar button, sizable, forwarded requests, dropped files
-// A second start's command line or our own is waiting in "(ORV)Cmd".
-const UINT WM_PROCESSCMDLINE = UINT(CTRL_ACTIVATE);
 // Exit codes of a start that could not do what its command line asked.
 const int kExitHandOffFailed = 4;        // the running instance did not get it
 const int kExitCommandLineTooLong = 5;   // refused whole
+// Results of a start whose window could not be made.
+enum StartResult { kStartOk = 0, kNoMainWindow = 1, kNoBar = 2, kNoView = 3 };
+const unsigned kStartupThreadWaitMs = 100 * 50;
+const unsigned kStartFailureBoxStyle = 273;
+const uint16_t kIconProgram = 1;
 
 // A word for whoever started the program from a console or a script; a
 // program without one simply has nowhere to say it.
@@ -61,21 +76,76 @@ int ReportEndWithoutWindow(int status) {
   return 0;
 }
 
-// Until the main window with its bars and views exists, this hidden framework
-// window takes the requests the running instance receives: it takes the
-// command lines (its own, then those of second starts), and quits on request.
-LRESULT CALLBACK InterimMainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_PROCESSCMDLINE: {
-      ProcessCommandLine();
-      return 0;
-    }
-    case CTRL_QUIT:
-    case WM_CLOSE:
-      PostQuitMessage(0);
-      return 0;
+// The tests' way to make one creation step fail as if the system refused
+// it: BW_FAIL_START names the step's result (1 window, 2 bar, 3 view).
+int InjectedStartFailure() {
+  char value[8] = {};
+  if (!GetEnvironmentVariableA("BW_FAIL_START", value, sizeof(value))) return kStartOk;
+  int step = atoi(value);
+  return step >= kNoMainWindow && step <= kNoView ? step : kStartOk;
+}
+
+struct BarPlacement {
+  uint16_t id;
+  int side;
+  int x;
+  int length;
+  uint16_t flags;
+  const uint16_t* items;
+};
+
+int CreateBars(int injected) {
+  const uint16_t drawBarShown = gOptions.iShowDrawBar ? kBarVisible : 0;
+  const BarPlacement bars[] = {
+      {kBarMenu, kSideTop, 0, 400, kBarVisible, kMenuBarItems},
+      {kBarToolbar, kSideTop, -1, 400, kBarVisible | kBarCloseBox, kToolbarItems},
+      {kBarDraw, kSideLeft, 0, 100, uint16_t(drawBarShown | kBarCloseBox), kDrawBarItems},
+      {kBarInfo, kSideBottom, 0, 100, kBarVisible | kBarCloseBox, kInfoBarItems},
+  };
+  if (injected == kNoBar) return kNoBar;
+  for (const BarPlacement& bar : bars) {
+    if (gApp.AddBar(bar.id, kMainWindowId, bar.side, 0, bar.x, 0, bar.length, 32, bar.flags,
+                    bar.id, kSameAsId, bar.items) < 0)
+      return kNoBar;
   }
-  return AppWindowDefProc(window, message, wParam, lParam);
+  return kStartOk;
+}
+
+// Steps 7 to 9: the main window, its bars and its view.
+int CreateMainWindow(int injected) {
+  int index = injected == kNoMainWindow
+                  ? -1
+                  : gApp.AddWindow(kMainWindowId, MainWndProc, kProductNameText, kMainWindowFlags,
+                                   kIconProgram);
+  CAppWindow* frame = gApp.GetWindowAt(index);
+  if (!frame) return kNoMainWindow;
+  ghwndMain = frame->hwnd;
+  frame->SetMinTrackSize(200, 150);
+  DragAcceptFiles(ghwndMain, TRUE);
+  // A program of lower integrity may drop files on us.
+  ChangeWindowMessageFilterEx(ghwndMain, WM_DROPFILES, MSGFLT_ALLOW, nullptr);
+  ChangeWindowMessageFilterEx(ghwndMain, 73 /* WM_COPYGLOBALDATA */, MSGFLT_ALLOW, nullptr);
+  if (int result = CreateBars(injected)) return result;
+  if (injected == kNoView || !CreateImageViewWindows(ghwndMain)) return kNoView;
+  return kStartOk;
+}
+
+// Steps 10 to 15: the running program until its loop ends.
+void RunMainWindow() {
+  AddClipboardFormatListener(ghwndMain);
+  if (gOptions.iDPInitNumber != kKeepPrintNumber) gOptions.iPrtNumber = gOptions.iDPInitNumber;
+  if (gOptions.iDelCBText && gOptions.szCBText[0]) DeleteFileA(gOptions.szCBText);
+  gApp.SetTrayIcon(kMainWindowId, gOptions.iTrayIcon ? kIconProgram : -1, nullptr);
+  ApplyDrawColors();
+  SetZoomIndex(giZoomIndex, -1);
+  UpdateStatusBar(0);
+  RegisterHotkeys(1, 1);
+  PostMessageA(ghwndMain, WM_PROCESSCMDLINE, gApp.m_bMinimize ? 1 : 0, 0);
+  HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId());
+  gApp.Run();
+  if (hook) UnhookWindowsHookEx(hook);
+  // A loop ended from outside (a restart, a quit message) saves here.
+  SaveSettingsOnExit();
 }
 
 }  // namespace
@@ -85,6 +155,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
   gProgramHooks.pfnExpandTemplate = [](const char* text, char* out, int size, int fileNameMode) {
     ExpandTemplate(text, out, size, fileNameMode);
   };
+  ConnectMainWindow();
   int status = gApp.Init(instance, kProductNameText, gProgramTexts, false, kLayoutVersion,
                          commandLine, showCommand);
   if (status != 0) {
@@ -92,25 +163,44 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
     gApp.Shutdown();
     return exitCode;
   }
-  // Until the program's own start-up lands: the records and their settings
-  // come right after the framework, and are saved when the loop ends.
+  if (gApp.m_bAutostart) gApp.m_bMinimize = 1;
   InitProgramRecords();
-  LoadSettings();
-  int result = 0;
-  // The main window's own style, so that the placement this window leaves
-  // in "(ORV)Win" fits the main window that replaces it.
-  int index = gApp.AddWindow(kMainWindowId, InterimMainWndProc, kProductNameText, kMainWindowStyle);
-  if (index < 0) {
-    result = 1;
-  } else {
-    PostMessageA(gApp.GetWindowAt(index)->hwnd, WM_PROCESSCMDLINE, gApp.m_bMinimize ? 1 : 0, 0);
-    gApp.Run();
-    SaveSettings();
+
+  const HRESULT ole = OleInitialize(nullptr);
+  if (gScanningSeam.pfnTwainInit) gScanningSeam.pfnTwainInit(instance);
+  BuildProfileMenu();
+  InitApplication();
+  gbClipboardHasDib = IsClipboardFormatAvailable(CF_DIB) ? 1 : 0;
+  if (gApp.m_bTaskScheduler) gApp.SetAutostart(false);
+
+  if (gApp.m_bAutostart && !gOptions.iAutoStart) {
+    // Started with the user's session while the option is off: nothing to
+    // show, and nothing of the window's to tear down.
+    WaitForStartupThreads(kStartupThreadWaitMs);
+    if (StartupThreadsEnded() && gScanningSeam.pfnTwainShutdown) gScanningSeam.pfnTwainShutdown();
+    if (SUCCEEDED(ole)) OleUninitialize();
+    gApp.Shutdown();
+    return 0;
+  }
+
+  int result = CreateMainWindow(InjectedStartFailure());
+  if (result == kStartOk) RunMainWindow();
+
+  // Long work still running looks at this and stops.
+  gbAbort = 1;
+  if (ghwndMain) RemoveClipboardFormatListener(ghwndMain);
+  WaitForStartupThreads(kStartupThreadWaitMs);
+  ClearHistory();
+  ExitApplication();
+  gApp.SetTrayIcon(kMainWindowId, -1, nullptr);
+  // The source manager stays loaded while a thread may still call into it.
+  if (StartupThreadsEnded() && gScanningSeam.pfnTwainShutdown) gScanningSeam.pfnTwainShutdown();
+  if (SUCCEEDED(ole)) OleUninitialize();
+
+  if (result != kStartOk) {
+    gApp.ShowMessageText(nullptr, gStringTable.GetText(kProductNameText, 0), kStatusInitError, 0,
+                         kStartFailureBoxStyle, 0, result);
   }
   gApp.Shutdown();
-  if (result != 0) {
-    gApp.ShowMessageText(nullptr, gStringTable.GetText(kProductNameText, 0), kStatusInitError, 0,
-                         kBoxError, 0, result);
-  }
   return result;
 }

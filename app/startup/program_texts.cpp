@@ -4,9 +4,27 @@
 
 TextRecord gProgramTexts[] = {
     {kProductNameText, {"Brightwarden"}},
-    // Stand-ins: no position, no colour, an unreadable name, the current
-    // profile where a profile name is expected.
-    {2110, {"", "X , Y", "R , G , B", "(Unknown)", "(Active profile)"}},
+    // Stand-ins: no image, no position, no colour, an unreadable name, the
+    // current profile where a profile name is expected.
+    {2110, {"No Image", "X , Y", "R , G , B", "(Unknown)", "(Active profile)"}},
+
+    // The main window's bars.
+    {5000, {"Menu Bar"}},
+    {5010, {"Toolbar"}},
+    {5020, {"Draw Bar"}},
+    {5030, {"Info Bar"}},
+
+    // The main window's questions and notes.
+    {10001,
+     {"The specified Hot-Key \"%s\" could not be set.\nMaybe it's already used by another "
+      "application.\nPlease select a different key combination."}},
+    {10002, {"The current image will be discarded!\nDo you want to continue?"}},
+    {10003, {"Unable to display the text file:\n\"%s\""}},
+    {10005,
+     {"Brightwarden is currently busy!\nPlease wait a few moments until it has finished the "
+      "task."}},
+    {10009, {"The selected profile could not be loaded!"}},
+    {10010, {"The profile could not be saved!"}},
 
     // What an operation could not do (the first line of an error report).
     {10014, {"The image could not be captured!"}},
