@@ -15,7 +15,7 @@ PACKAGES=(
   zlib1g-dev libpng-dev libjpeg-dev libtiff-dev libssl-dev
   # Windows under Wine, displays
   wine64 xvfb xauth xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
-  x11-utils xdotool xclip fonts-liberation
+  x11-utils xdotool xclip python3-xlib fonts-liberation
   # independent checkers used by the tests
   python3 python3-pil python3-numpy imagemagick unzip zip file pngcheck netpbm
   libjpeg-turbo-progs libimage-exiftool-perl curl openssl giflib-tools gifsicle

@@ -81,7 +81,7 @@ void OnDropFiles(HWND window, HDROP drop) {
     char path[MAX_PATH];
     OperationError result;
     // A name the program's paths cannot hold is refused, never cut.
-    if (DragQueryFileA(drop, i, nullptr, 0) >= sizeof(path) - 1) {
+    if (DragQueryFileA(drop, i, nullptr, 0) >= sizeof(path)) {
       result = OperationCode(OpOpen, ErrFileNotFound);
     } else {
       DragQueryFileA(drop, i, path, sizeof(path));

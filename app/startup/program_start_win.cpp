@@ -155,27 +155,30 @@ int InitApplication() {
 }
 
 bool WaitForStartupThreads(unsigned milliseconds) {
-  HANDLE running[2];
-  DWORD n = 0;
-  for (HANDLE thread : gStartupThreads)
-    if (thread) running[n++] = thread;
-  if (n == 0) return true;
   const DWORD start = GetTickCount();
   for (;;) {
+    HANDLE running[2];
+    DWORD n = 0;
+    for (HANDLE thread : gStartupThreads)
+      if (thread && WaitForSingleObject(thread, 0) == WAIT_TIMEOUT) running[n++] = thread;
+    if (n == 0) return true;
     const DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= milliseconds) break;
-    // Messages keep flowing: a list thread may wait for a window of ours.
-    DWORD wait = MsgWaitForMultipleObjects(n, running, TRUE, milliseconds - elapsed, QS_ALLINPUT);
-    if (wait == WAIT_OBJECT_0) return true;
-    if (wait != WAIT_OBJECT_0 + n) break;
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) continue;
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
+    if (elapsed >= milliseconds) return false;
+    // One at a time (waiting for all at once would also wait for input), and
+    // messages keep flowing: a list thread may wait for a window of ours.
+    const DWORD wait =
+        MsgWaitForMultipleObjects(n, running, FALSE, milliseconds - elapsed, QS_ALLINPUT);
+    if (wait == WAIT_OBJECT_0 + n) {
+      MSG message;
+      while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+      }
+    } else if (wait == WAIT_FAILED) {
+      return false;
     }
   }
-  return WaitForMultipleObjects(n, running, TRUE, 0) == WAIT_OBJECT_0;
 }
 
 void ExitApplication() {

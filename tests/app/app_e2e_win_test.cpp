@@ -113,11 +113,13 @@ TEST_F(AppE2E, FirstStartCopiesInitWithoutOverwritingAndSavesTheState) {
   ASSERT_EQ(0, Close(app));
   std::string state = ReadFileText(Data("(ORV)App.kzc"));
   EXPECT_EQ(297u, state.size());
-  // The hidden window that stands in for the main window leaves a placement
-  // with the main window's style; the program saved its settings sections.
-  EXPECT_EQ((std::vector<std::string>{"(ORV)App.kzc", "(ORV)Win0.kzc", "CurrentProfile.kzc",
-                                      "Options.kzc", "StiEvents.kzc", "SysProf.kzc", "a.kzc",
-                                      "sub\\b.kzc"}),
+  // The main window leaves its placement and its four bars' records; the
+  // program saved its settings sections and its three default profiles.
+  EXPECT_EQ((std::vector<std::string>{"(ORV)App.kzc", "(ORV)Bar5000.kzc", "(ORV)Bar5010.kzc",
+                                      "(ORV)Bar5020.kzc", "(ORV)Bar5030.kzc", "(ORV)Win0.kzc",
+                                      "CurrentProfile.kzc", "Options.kzc", "Profile0.kzc",
+                                      "Profile1.kzc", "Profile2.kzc", "StiEvents.kzc",
+                                      "SysProf.kzc", "a.kzc", "sub\\b.kzc"}),
             ListFiles(data_));
   std::string placement = ReadFileText(Data("(ORV)Win0.kzc"));
   ASSERT_EQ(16u, placement.size());
@@ -250,7 +252,7 @@ TEST_F(AppE2E, QuitWithoutRunningInstanceWritesNothing) {
 }
 
 TEST_F(AppE2E, ControlMessageNeedsTheInstanceKeyAndRestartStartsANewInstance) {
-  AppProcess* first = StartRunning("-MINIMIZE -AUTOSTART");
+  AppProcess* first = StartRunning("-MINIMIZE");
   UINT control = RegisterWindowMessageA("ORVMSG_ORVCONTROL");
   PostMessageA(HWND_BROADCAST, control, 33798, LPARAM(kInstanceKey ^ 1));
   PostMessageA(HWND_BROADCAST, control, 33797, 12345);
@@ -447,14 +449,15 @@ class RestoreE2E : public AppE2E {
     EXPECT_EQ(0, Close(app));
   }
 
-  // Every file of the data folder with its bytes, but the application state,
-  // which each run writes anew, and the program's sections that a run saves
-  // when they are missing (an Options section it cannot read stays as it is).
+  // Every file of the data folder with its bytes, but the application state
+  // and the window and bar records, which each run writes anew, and the
+  // program's sections and default profiles that a run saves when they are
+  // missing (an Options section it cannot read stays as it is).
   std::map<std::string, std::string> Snapshot() const {
     std::map<std::string, std::string> files;
     for (const std::string& name : ListFiles(data_))
-      if (name != "(ORV)App.kzc" && name != "(ORV)Win0.kzc" &&
-          name != "Brightwarden.OrvalundConfig" &&
+      if (name != "(ORV)App.kzc" && name != "(ORV)Win0.kzc" && name.rfind("(ORV)Bar", 0) != 0 &&
+          name.rfind("Profile", 0) != 0 && name != "Brightwarden.OrvalundConfig" &&
           name != "SysProf.kzc" && name != "CurrentProfile.kzc" && name != "StiEvents.kzc")
         files[name] = ReadFileText(Data(name));
     return files;
@@ -489,9 +492,11 @@ TEST_F(RestoreE2E, ReadOnlyArchiveIsAppliedOnce) {
   WriteFileText(Data("Options.kzc"), "changed since");
   RunOnce();
   EXPECT_EQ("changed since", ReadFileText(Data("Options.kzc")));
-  EXPECT_EQ((std::vector<std::string>{"(ORV)App.kzc", "(ORV)Win0.kzc", "CurrentProfile.kzc",
-                                      "Options.kzc", "StiEvents.kzc", "SysProf.kzc", "notes.txt",
-                                      "sub\\x.kzc"}),
+  EXPECT_EQ((std::vector<std::string>{"(ORV)App.kzc", "(ORV)Bar5000.kzc", "(ORV)Bar5010.kzc",
+                                      "(ORV)Bar5020.kzc", "(ORV)Bar5030.kzc", "(ORV)Win0.kzc",
+                                      "CurrentProfile.kzc", "Options.kzc", "Profile0.kzc",
+                                      "Profile1.kzc", "Profile2.kzc", "StiEvents.kzc",
+                                      "SysProf.kzc", "notes.txt", "sub\\x.kzc"}),
             ListFiles(data_));
 }
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <initializer_list>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -25,6 +26,9 @@ constexpr UINT kItemNotify = 33773;
 constexpr UINT kTrayNotify = 33777;
 constexpr WPARAM kRotateRight = 3220, kRotate180 = 3200;
 const char kOverlayClass[] = "BrightwardenCaptureOverlay";
+// The overlay has no keyboard focus without a window manager; the mouse
+// cancels it as well: the right button while dragging.
+const char kCancelDrag[] = "mousemove 900 600 mousedown 1 mousemove 950 650 click 3 mouseup 1";
 
 uint32_t PatternAt(int x, int y) {
   const unsigned u = unsigned(x + 2048) & 4095, v = unsigned(y + 2048) & 4095;
@@ -381,15 +385,18 @@ TEST_F(MainWindowE2E, CaptureEditUndoSaveCopyAndPasteAsAUserWould) {
   Keys("ctrl+c");
   ExpectSame(HalfTurned(offered), ClipboardPicture(), "pasted and turned");
 
-  // Ctrl+N opens the overlay too; Escape leaves everything as it was.
+  // Ctrl+N opens the overlay too; the right button in a drag cancels and
+  // leaves everything as it was.
   Keys("ctrl+n");
   ASSERT_TRUE(WaitFor([&] { return Overlay() != nullptr; }, 5000)) << "no overlay after Ctrl+N";
   Sleep(300);
-  ASSERT_TRUE(Xdotool("key Escape"));
+  ASSERT_TRUE(Xdotool(kCancelDrag));
   ASSERT_TRUE(WaitFor([&] { return Overlay() == nullptr && IsWindowVisible(main); }, 5000));
   EXPECT_EQ(nullptr, FindBox(app_.dwProcessId)) << "a cancelled capture shows nothing";
 
-  // Closing asks before the changed image goes; Yes ends the program.
+  // Closing asks before a changed image goes (a copy counts as delivered, so
+  // change it once more); Yes ends the program.
+  Command(kRotateRight);
   PostMessageA(main, WM_CLOSE, 0, 0);
   HWND box = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (box = FindBox(app_.dwProcessId)) != nullptr; }, 5000));
@@ -429,8 +436,67 @@ TEST_F(MainWindowE2E, TrayHotkeysAndTheBusyRule) {
   // Afterwards Print Screen works again.
   ASSERT_TRUE(Xdotool("mousemove 1500 900 sleep 0.2 key Print"));
   EXPECT_TRUE(WaitFor([&] { return Overlay() != nullptr; }, 5000)) << "Print after the dialog";
-  Xdotool("key Escape");
+  Sleep(300);
+  if (HWND overlay = Overlay()) PostMessageA(overlay, WM_KEYDOWN, VK_ESCAPE, 0);
   ASSERT_TRUE(WaitFor([&] { return Overlay() == nullptr; }, 5000));
+}
+
+// A 24-bit BMP of one colour.
+void WriteBmp(const std::string& path, int width, int height, uint8_t shade) {
+  const int rowBytes = (width * 3 + 3) & ~3;
+  BITMAPFILEHEADER file = {};
+  BITMAPINFOHEADER info = {};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof(file) + sizeof(info);
+  file.bfSize = file.bfOffBits + DWORD(rowBytes) * height;
+  info.biSize = sizeof(info);
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  std::string data(reinterpret_cast<char*>(&file), sizeof(file));
+  data.append(reinterpret_cast<char*>(&info), sizeof(info));
+  data.append(size_t(rowBytes) * height, char(shade));
+  WriteFileText(path, data);
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+TEST_F(MainWindowE2E, DroppedFilesOpenInOrderAndTheFirstFailureStops) {
+  HWND main = StartShown();
+  ASSERT_NE(main, nullptr);
+  for (const char* name : {"a", "b", "c"}) WriteBmp(root_ + "\\" + name + ".bmp", 40 + name[0], 30, 99);
+  WriteFileText(root_ + "\\bad.bmp", "BM this is no bitmap");
+  RECT frame;
+  GetWindowRect(main, &frame);
+  const std::string at = std::to_string((frame.left + frame.right) / 2) + " " +
+                         std::to_string((frame.top + frame.bottom) / 2) + " ";
+  auto drop = [&](std::initializer_list<const char*> names) {
+    std::string files;
+    for (const char* name : names) files += " " + LocalPathToHost(root_ + "\\" + name);
+    return RunUnix("/usr/bin/python3 " +
+                   LocalPathToHost(TestSourcePath("app/mainwindow/xdnd_drop.py")) + " " + at +
+                   files);
+  };
+  ASSERT_TRUE(drop({"a.bmp", "b.bmp", "c.bmp"})) << "the window took no drop";
+  ASSERT_TRUE(WaitFor([&] { return EndsWith(Title(main), "c.bmp"); }, 5000)) << Title(main);
+  Keys("ctrl+z");
+  EXPECT_TRUE(EndsWith(Title(main), "b.bmp")) << Title(main);
+  Keys("ctrl+z");
+  EXPECT_TRUE(EndsWith(Title(main), "a.bmp")) << Title(main);
+
+  // A file that cannot be read: one box, and the files after it stay unopened.
+  ASSERT_TRUE(drop({"b.bmp", "bad.bmp", "c.bmp"}));
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (box = FindBox(app_.dwProcessId)) != nullptr; }, 5000));
+  EXPECT_EQ(0u, BoxText(box).find("The image could not be opened!\n")) << BoxText(box);
+  PressOk(box);
+  ASSERT_TRUE(WaitFor([&] { return FindBox(app_.dwProcessId) == nullptr; }, 5000));
+  Sleep(500);
+  EXPECT_EQ(nullptr, FindBox(app_.dwProcessId)) << "a second box";
+  EXPECT_TRUE(EndsWith(Title(main), "b.bmp")) << Title(main);
 }
 
 TEST_F(MainWindowE2E, HotkeyHeldElsewhereIsNamedInOneBox) {

@@ -9,6 +9,7 @@ program wrote, both from the record tables:
   settings_oracle.py e2e-fixture DIR   an Options section with changed values
   settings_oracle.py e2e-check DIR     the sections a first run and a run
                                        over the changed section saved"""
+import getpass
 import os
 import random
 import struct
@@ -231,13 +232,21 @@ def e2e_fixture(folder):
     return 0
 
 
+# A start fills what the user has not set: the units from the user's locale
+# (the test prefix's C locale, which Wine takes as U.S. English, measures in
+# U.S. units) and the clipboard text file in the user's temporary folder.
+LOCALE_UNITS = {"iUnits": 1,
+                "szCBText": "C:\\users\\%s\\Temp\\BWClipboard.txt" % getpass.getuser()}
+
+
 def e2e_check(folder):
     sysprof = put(rt.default_profile(), rt.PROFILE, "ulSteps", "I", 8191)
+    changed = dict(CHANGED_OPTIONS, **LOCALE_UNITS)
     want = {
-        "first/Options": rt.section_text("Options", rt.default_options()),
+        "first/Options": rt.section_text("Options", rt.record_bytes(OPT_LAYOUT, OPT_SIZE, LOCALE_UNITS)),
         "first/SysProf": rt.section_text("Profile", sysprof),
         "first/StiEvents": rt.section_text("StiEvents", b"\0" * (rt.STI_SIZE * rt.STI_COUNT)),
-        "second/Options": rt.section_text("Options", rt.record_bytes(OPT_LAYOUT, OPT_SIZE, CHANGED_OPTIONS)),
+        "second/Options": rt.section_text("Options", rt.record_bytes(OPT_LAYOUT, OPT_SIZE, changed)),
     }
     errors = []
     for name, text in want.items():
