@@ -54,9 +54,15 @@ const uint16_t kToolCommands[] = {kCmdToolSelect, kCmdToolDraw, kCmdToolLine, kC
 
 CImage* CurrentImage() { return GetHistoryImage(giCurrentImage); }
 
+// The text a command's items show (its own id unless it names another).
+uint16_t CommandTextId(uint16_t id) {
+  const CommandRecord* command = gApp.Command(id);
+  return command && command->text != kSameAsId ? command->text : id;
+}
+
 void SetPane(uint16_t id, char* buffer, const char* text) {
   snprintf(buffer, kPaneChars, "%s", text);
-  gStringTable.SetText(id, 0, buffer);
+  gStringTable.SetText(CommandTextId(id), 0, buffer);
   gApp.RefreshCommand(id, 0, false);
 }
 
@@ -103,7 +109,7 @@ void UpdateCommandStates() {
   // The Profile command is labelled with the current profile's name.
   static char profileName[kProfileNameChars + 1];
   snprintf(profileName, sizeof(profileName), "%.*s", kProfileNameChars, gCurrentProfile.szName);
-  gStringTable.SetText(kCmdProfile, 0, profileName);
+  gStringTable.SetText(CommandTextId(kCmdProfile), 0, profileName);
   gApp.RefreshCommand(kCmdProfile, 0, true);
 }
 

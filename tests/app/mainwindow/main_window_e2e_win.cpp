@@ -499,6 +499,42 @@ TEST_F(MainWindowE2E, DroppedFilesOpenInOrderAndTheFirstFailureStops) {
   EXPECT_TRUE(EndsWith(Title(main), "b.bmp")) << Title(main);
 }
 
+TEST_F(MainWindowE2E, QuitDuringAnOperationEndsItAndTheProgram) {
+  HWND main = StartShown();
+  ASSERT_NE(main, nullptr);
+  // Large enough that sharpening it takes a while.
+  const std::string big = root_ + "\\big.bmp";
+  WriteBmp(big, 6000, 4000, 77);
+  RECT frame;
+  GetWindowRect(main, &frame);
+  ASSERT_TRUE(RunUnix("/usr/bin/python3 " +
+                      LocalPathToHost(TestSourcePath("app/mainwindow/xdnd_drop.py")) + " " +
+                      std::to_string((frame.left + frame.right) / 2) + " " +
+                      std::to_string((frame.top + frame.bottom) / 2) + " " + LocalPathToHost(big)));
+  ASSERT_TRUE(WaitFor([&] { return EndsWith(Title(main), "big.bmp"); }, 20000)) << Title(main);
+  for (WPARAM operation : {WPARAM(3224), WPARAM(3220)}) {
+    PostMessageA(main, kItemNotify, operation, 0);
+    Sleep(200);
+    AppProcess quit = StartApp("-QUIT");
+    EXPECT_EQ(0, WaitExit(&quit, 10000));
+    // The image changed: the quit asks first, while the operation runs on.
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindBox(app_.dwProcessId)) != nullptr; }, 10000));
+    EXPECT_EQ("The current image will be discarded!\nDo you want to continue?", BoxText(box));
+    PostMessageA(box, WM_COMMAND, IDYES, 0);
+    EXPECT_EQ(0, WaitExit(&app_, 20000, true)) << "operation " << operation;
+    main_ = nullptr;
+    if (operation == 3220) break;
+    main = StartShown();
+    ASSERT_TRUE(RunUnix("/usr/bin/python3 " +
+                        LocalPathToHost(TestSourcePath("app/mainwindow/xdnd_drop.py")) + " " +
+                        std::to_string((frame.left + frame.right) / 2) + " " +
+                        std::to_string((frame.top + frame.bottom) / 2) + " " +
+                        LocalPathToHost(big)));
+    ASSERT_TRUE(WaitFor([&] { return EndsWith(Title(main), "big.bmp"); }, 20000));
+  }
+}
+
 TEST_F(MainWindowE2E, HotkeyHeldElsewhereIsNamedInOneBox) {
   ASSERT_TRUE(RegisterHotKey(nullptr, 1, 0, VK_SNAPSHOT));
   app_ = StartApp("");
