@@ -119,8 +119,10 @@ void SaveToDestination() {
 }
 
 void Print(int variant) {
-  if (!gPrintingSeam.pfnPrintImage) return;
-  const OperationError result = gPrintingSeam.pfnPrintImage(&gSysProfile, variant == 2);
+  if (!gProfileStepSeams.pfnPrintImage) return;
+  if (variant == 2 && gPrintingSeam.pfnPrintOptions && !gPrintingSeam.pfnPrintOptions(&gSysProfile))
+    return;
+  const OperationError result = gProfileStepSeams.pfnPrintImage(&gSysProfile);
   Finish(result);
   if (result != 0 && result != ErrCancelled && gProfileDialogsSeam.pfnShowProgramOptions)
     gProfileDialogsSeam.pfnShowProgramOptions(kOptionsPagePrint);
@@ -128,8 +130,10 @@ void Print(int variant) {
 }
 
 void Scan(int variant) {
-  if (!gScanningSeam.pfnScanImage) return;
-  const OperationError result = gScanningSeam.pfnScanImage(&gSysProfile, variant == 2);
+  if (!gProfileStepSeams.pfnScanImage) return;
+  if (variant == 2 && gScanningSeam.pfnSourceOptions && !gScanningSeam.pfnSourceOptions(&gSysProfile))
+    return;
+  const OperationError result = gProfileStepSeams.pfnScanImage(&gSysProfile);
   Finish(result, 1, gOptions.iAutoZoom);
   if (result != 0 && result != ErrCancelled && gProfileDialogsSeam.pfnShowProgramOptions)
     gProfileDialogsSeam.pfnShowProgramOptions(kOptionsPageScan);

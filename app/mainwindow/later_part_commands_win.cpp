@@ -1,12 +1,10 @@
 #include "app/mainwindow/later_part_commands.h"
 
 #include "app/mainwindow/command_ids.h"
+#include "app/profiles/profile_execution.h"
 #include "app/mainwindow/image_dialogs_seam.h"
-#include "app/mainwindow/printing_seam.h"
 #include "app/mainwindow/profile_dialogs_seam.h"
-#include "app/mainwindow/scanning_seam.h"
 #include "app/mainwindow/script_seam.h"
-#include "app/mainwindow/send_to_seam.h"
 #include "framework/app/app_win.h"
 
 namespace {
@@ -21,9 +19,9 @@ const LaterPartCommand kCommands[] = {
     {kCmdAdjustColors, true, [] { return gImageDialogsSeam.pfnAdjustColors != nullptr; }},
     {kCmdReplaceColors, true, [] { return gImageDialogsSeam.pfnReplaceColorsDialog != nullptr; }},
     {kCmdResize, true, [] { return gImageDialogsSeam.pfnResizeDialog != nullptr; }},
-    {kCmdSendTo, true, [] { return gSendToSeam.pfnSendImage != nullptr; }},
-    {kCmdSendToEditor, true, [] { return gSendToSeam.pfnSendImage != nullptr; }},
-    {kCmdSendToWord, true, [] { return gSendToSeam.pfnSendImage != nullptr; }},
+    {kCmdSendTo, true, [] { return gProfileStepSeams.pfnSendImage != nullptr; }},
+    {kCmdSendToEditor, true, [] { return gProfileStepSeams.pfnSendImage != nullptr; }},
+    {kCmdSendToWord, true, [] { return gProfileStepSeams.pfnSendImage != nullptr; }},
     {kCmdAbout, false, [] { return gProfileDialogsSeam.pfnShowAbout != nullptr; }},
     {kCmdEditProfile, false, [] { return gProfileDialogsSeam.pfnEditProfile != nullptr; }},
     {kCmdNewProfile, false, [] { return gProfileDialogsSeam.pfnCreateProfile != nullptr; }},
@@ -36,8 +34,8 @@ const LaterPartCommand kCommands[] = {
 }  // namespace
 
 bool IsLaterPartPresent(uint16_t id) {
-  if (id == kCmdScan) return gScanningSeam.pfnScanImage != nullptr;
-  if (id == kCmdPrint) return gPrintingSeam.pfnPrintImage != nullptr;
+  if (id == kCmdScan) return gProfileStepSeams.pfnScanImage != nullptr;
+  if (id == kCmdPrint) return gProfileStepSeams.pfnPrintImage != nullptr;
   for (const LaterPartCommand& command : kCommands)
     if (command.id == id) return command.present();
   return true;
@@ -47,5 +45,5 @@ void EnableLaterPartCommands(bool hasImage) {
   for (const LaterPartCommand& command : kCommands)
     gApp.EnableCommand(command.id, command.present() && (!command.onImage || hasImage));
   for (uint16_t id = kFirstSendToCommand; id <= kLastSendToCommand; ++id)
-    gApp.EnableCommand(id, hasImage && gSendToSeam.pfnSendImage != nullptr);
+    gApp.EnableCommand(id, hasImage && gProfileStepSeams.pfnSendImage != nullptr);
 }

@@ -21,7 +21,6 @@
 #include "app/mainwindow/main_window_win.h"
 #include "app/mainwindow/profile_dialogs_seam.h"
 #include "app/mainwindow/script_seam.h"
-#include "app/mainwindow/send_to_seam.h"
 #include "app/operations/image_operations.h"
 #include "app/profiles/profile_execution.h"
 #include "app/profiles/profile_list.h"
@@ -88,7 +87,8 @@ void ApplyDrawColors() {
 }
 
 bool IsProgramBusy() {
-  return gApp.m_iModalCount > 0 || IsCaptureOverlayRunning() || gProfileRuns > 0;
+  return gApp.m_iModalCount > 0 || IsCaptureOverlayRunning() || gProfileRuns > 0 ||
+         IsProfileRunning();
 }
 
 OperationError RunProfile(ProfileRecord* profile) {
@@ -234,8 +234,8 @@ void SelectDrawTool(int tool) {
 }
 
 int SendCurrentImage(const char* destination) {
-  if (!gSendToSeam.pfnSendImage) return 0;
-  const OperationError result = gSendToSeam.pfnSendImage(&gSysProfile, destination);
+  if (!gProfileStepSeams.pfnSendImage) return 0;
+  const OperationError result = gProfileStepSeams.pfnSendImage(&gSysProfile, destination);
   if (result != 0) {
     ReportOperationError(result);
     if ((result & 0xFFFF) == ErrNoEditor && gProfileDialogsSeam.pfnShowProgramOptions)

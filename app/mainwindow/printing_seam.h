@@ -1,15 +1,12 @@
 #pragma once
-// Printing, as the main window and the start-up reach it. Null entries:
-// printing is not part of the program yet; Print stays disabled and the
-// printer list is empty.
-#include "app/startup/operation_errors.h"
-
+// Printing, as the main window and the start-up reach it beside the print
+// step of a profile run (gProfileStepSeams). Null entries: printing is not
+// part of the program yet; the printer list stays empty.
 struct ProfileRecord;
 
 struct PrintingSeam {
-  // Prints the current image with the profile; askOptions: the print
-  // options first.
-  OperationError (*pfnPrintImage)(ProfileRecord* profile, int askOptions);
+  // The print options over the profile before Print; false when cancelled.
+  bool (*pfnPrintOptions)(ProfileRecord* profile);
   // Fills the printer list (gaPrinters, giPrinterCount) on the start-up
   // thread; the count is -1 until it returns.
   void (*pfnFillPrinterList)();

@@ -1,9 +1,8 @@
 #pragma once
-// The TWAIN source manager and scanning. Null entries: scanning is not part
-// of the program yet; Scan stays disabled and the source list is empty.
+// The TWAIN source manager and its source list, beside the scan step of a
+// profile run (gProfileStepSeams). Null entries: scanning is not part of the
+// program yet; the source list stays empty.
 #include <windows.h>
-
-#include "app/startup/operation_errors.h"
 
 struct ProfileRecord;
 
@@ -13,7 +12,7 @@ struct ScanningSeam {
   // Fills the source list (gaTwainSources, giTwainSourceCount) on the
   // start-up thread; the count is -1 until it returns.
   void (*pfnFillTwainSourceList)();
-  // Scans with the profile; showOptions: the source options first.
-  OperationError (*pfnScanImage)(ProfileRecord* profile, int showOptions);
+  // The source options over the profile before Scan; false when cancelled.
+  bool (*pfnSourceOptions)(ProfileRecord* profile);
 };
 extern ScanningSeam gScanningSeam;

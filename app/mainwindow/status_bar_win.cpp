@@ -9,7 +9,6 @@
 #include "app/mainwindow/command_ids.h"
 #include "app/mainwindow/main_window_rules.h"
 #include "app/mainwindow/main_window_win.h"
-#include "app/mainwindow/printing_seam.h"
 #include "app/mainwindow/later_part_commands.h"
 #include "app/operations/operation_runner.h"
 #include "app/profiles/program_records.h"
@@ -80,7 +79,7 @@ void UpdateCommandStates() {
   gApp.EnableCommand(kCmdUndo, hasImage && giCurrentImage > 0);
   gApp.EnableCommand(kCmdRedo, hasImage && giCurrentImage < gaImageHistory.count - 1);
   gApp.EnableCommand(kCmdPaste, gbClipboardHasDib != 0);
-  gApp.EnableCommand(kCmdPrint, hasImage && giPrinterCount > 0 && gPrintingSeam.pfnPrintImage);
+  gApp.EnableCommand(kCmdPrint, hasImage && giPrinterCount > 0 && IsLaterPartPresent(kCmdPrint));
   gApp.EnableCommand(kCmdScan, giTwainSourceCount > 0 && IsLaterPartPresent(kCmdScan));
   gApp.EnableCommand(kCmdClipboardText, gOptions.iCollectText != 0);
   gApp.EnableCommand(kCmdProfile, true);

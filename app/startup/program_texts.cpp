@@ -8,12 +8,6 @@ TextRecord gProgramTexts[] = {
     // current profile where a profile name is expected.
     {2110, {"No Image", "X , Y", "R , G , B", "(Unknown)", "(Active profile)"}},
 
-    // The main window's bars.
-    {5000, {"Menu Bar"}},
-    {5010, {"Toolbar"}},
-    {5020, {"Draw Bar"}},
-    {5030, {"Info Bar"}},
-
     // The main window's questions and notes.
     {10001,
      {"The specified Hot-Key \"%s\" could not be set.\nMaybe it's already used by another "
