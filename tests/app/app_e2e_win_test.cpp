@@ -137,15 +137,15 @@ TEST_F(AppE2E, ReadOnlyInitFileArrivesWritable) {
 }
 
 TEST_F(AppE2E, SecondStartHandsItsCommandLineOverAndQuitEndsTheFirst) {
-  AppProcess* first = StartRunning("-PROFILE own");
+  AppProcess* first = StartRunning("-REMARKS own");
   // The instance acts on its own command line from memory, without the file.
-  EXPECT_EQ((std::vector<std::string>{"[-PROFILE]<own>"}), WaitForCommands(1));
+  EXPECT_EQ((std::vector<std::string>{"[-REMARKS]<own>"}), WaitForCommands(1));
   EXPECT_FALSE(FileExists(Data("(ORV)Cmd.kzc")));
   DWORD start = GetTickCount();
-  AppProcess* second = Start("first -PROFILE \"a b\" c");
+  AppProcess* second = Start("first -REMARKS \"a b\" c");
   EXPECT_EQ(0, WaitExit(second, 2000));
   EXPECT_LT(GetTickCount() - start, 2000u);
-  EXPECT_EQ((std::vector<std::string>{"[-PROFILE]<own>", "[]<first>[-PROFILE]<a b><c>"}),
+  EXPECT_EQ((std::vector<std::string>{"[-REMARKS]<own>", "[]<first>[-REMARKS]<a b><c>"}),
             WaitForCommands(2));
   EXPECT_FALSE(FileExists(Data("(ORV)Cmd.kzc")));  // taken by the first instance
   EXPECT_FALSE(FileExists(Data("(ORV)App.kzc")));  // the second start saved nothing
@@ -163,8 +163,8 @@ TEST_F(AppE2E, QuickSuccessionOfSecondStartsLosesNoCommand) {
   std::vector<AppProcess*> starts;
   std::vector<std::string> sent = {""};
   for (int i = 0; i < 4; ++i) {
-    starts.push_back(Start("-PROFILE p" + std::to_string(i)));
-    sent.push_back("[-PROFILE]<p" + std::to_string(i) + ">");
+    starts.push_back(Start("-REMARKS p" + std::to_string(i)));
+    sent.push_back("[-REMARKS]<p" + std::to_string(i) + ">");
   }
   for (AppProcess* start : starts) EXPECT_EQ(0, WaitExit(start, 15000));
   std::vector<std::string> taken = WaitForCommands(sent.size());
@@ -183,7 +183,7 @@ TEST_F(AppE2E, SecondStartsWhileTheInstanceHangsArriveOnceOrFail) {
   ASSERT_EQ(1u, WaitForCommands(1).size());
   ASSERT_TRUE(SuspendApp(*first, true));
   std::vector<AppProcess*> starts;
-  for (int i = 0; i < 3; ++i) starts.push_back(Start("-EXECUTE job" + std::to_string(i)));
+  for (int i = 0; i < 3; ++i) starts.push_back(Start("-REMARKS job" + std::to_string(i)));
   // The first start to hold the hand-off gives up after 5 s; then the
   // instance answers again, while the others still wait their turn.
   std::vector<int> codes(3, -1);
@@ -198,7 +198,7 @@ TEST_F(AppE2E, SecondStartsWhileTheInstanceHangsArriveOnceOrFail) {
   int failed = 0;
   for (int i = 0; i < 3; ++i) {
     SCOPED_TRACE(i);
-    std::string line = "[-EXECUTE]<job" + std::to_string(i) + ">";
+    std::string line = "[-REMARKS]<job" + std::to_string(i) + ">";
     int arrived = int(std::count(taken.begin(), taken.end(), line));
     ASSERT_TRUE(codes[i] == 0 || codes[i] == 4) << codes[i];
     EXPECT_EQ(codes[i] == 0 ? 1 : 0, arrived);
@@ -208,9 +208,9 @@ TEST_F(AppE2E, SecondStartsWhileTheInstanceHangsArriveOnceOrFail) {
   EXPECT_LE(failed, 2);
   EXPECT_EQ(size_t(1 + 3 - failed), taken.size());
   EXPECT_FALSE(FileExists(Data("(ORV)Cmd.kzc")));
-  AppProcess* later = Start("-EXECUTE later");
+  AppProcess* later = Start("-REMARKS later");
   EXPECT_EQ(0, WaitExit(later, 5000));
-  EXPECT_EQ("[-EXECUTE]<later>", WaitForCommands(1 + 3 - failed + 1).back());
+  EXPECT_EQ("[-REMARKS]<later>", WaitForCommands(1 + 3 - failed + 1).back());
   EXPECT_EQ(0, Close(first));
 }
 
@@ -224,8 +224,8 @@ TEST_F(AppE2E, CommandLineIsCarriedWholeOrRefused) {
   std::vector<std::string> words;
   for (char letter = 'a'; letter < 'f'; ++letter) words.push_back(std::string(200, letter));
   words.push_back(std::string(1039 - 8 - 5 * 201 - 1, 'z'));
-  std::string arguments = "-PROFILE";
-  std::string expected = "[-PROFILE]";
+  std::string arguments = "-REMARKS";
+  std::string expected = "[-REMARKS]";
   for (const std::string& word : words) {
     arguments += " " + word;
     expected += "<" + word + ">";
@@ -615,7 +615,7 @@ TEST_F(RestoreE2E, ResetRemovesTheDataFilesOnly) {
 TEST_F(RestoreE2E, SecondStartWhileRunningLeavesTheArchiveForLater) {
   AppProcess* first = StartRunning("");
   Stage("restore_ok.OrvalundConfig");
-  AppProcess* second = Start("-PROFILE x");
+  AppProcess* second = Start("-REMARKS x");
   EXPECT_EQ(0, WaitExit(second, 5000));
   ExpectOldFilesKept();
   EXPECT_TRUE(FileExists(Data("Brightwarden.OrvalundConfig")));
