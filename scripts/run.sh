@@ -4,13 +4,22 @@
 # its own that persists between runs (so settings persist), puts the program
 # folder with its "Init" folder and the install record in place, and starts
 # Brightwarden.exe. Every argument goes to Brightwarden.exe unchanged (this
-# script has no options of its own), for example -QUIT.
+# script has no options of its own), for example -QUIT or -SCRIPT demo.bws.
 #
-# Without a $DISPLAY the program runs on a virtual screen of this script's
-# own, which stays until no Brightwarden of the prefix runs any more (so a
-# restart keeps running); a later run.sh without a $DISPLAY (for example
-# "run.sh -QUIT" from another shell) uses that same screen. Ctrl-C asks the
-# program to quit, saving its state; a second Ctrl-C ends it at once.
+# Without a $DISPLAY and without arguments it shows what the program does:
+# on a virtual screen of its own with a test pattern on it, it starts
+# Brightwarden, gives the profile "Screen" a PNG destination in
+# $BW_RUN_HOME/captures, runs it through a second start with
+# "-EXECUTE Screen", waits for the capture, prints its path and size, and
+# ends the program with -QUIT (state saved). Exit code 0 only when the file
+# is an image that ImageMagick's identify reads.
+#
+# Without a $DISPLAY but with arguments the program runs on a virtual screen
+# of this script's own, which stays until no Brightwarden of the prefix runs
+# any more (so a restart keeps running); a later run.sh without a $DISPLAY
+# (for example "run.sh -QUIT" from another shell) uses that same screen.
+# Ctrl-C asks the program to quit, saving its state; a second Ctrl-C ends it
+# at once.
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 source "$BW_ROOT/scripts/lib/wine-env.sh"
@@ -73,6 +82,98 @@ PY
 "$BW_WINE" reg add 'HKLM\Software\Orvalund' /v Brightwarden /t REG_BINARY /d "$record" /f \
   >/dev/null 2>&1 || bw_die "could not write the install record"
 
+# The processes of Brightwarden.exe in this prefix, one id a line.
+program_pids() {
+  local p
+  for p in /proc/[0-9]*; do
+    grep -qzx "WINEPREFIX=$PREFIX" "$p/environ" 2>/dev/null || continue
+    tr '\0' ' ' <"$p/cmdline" 2>/dev/null | grep -qi 'Brightwarden\.exe' && echo "${p#/proc/}"
+  done
+  return 0
+}
+
+# A Unix path as the program reads it (Wine's drive Z: is the Unix root).
+windows_path() { local p=${1//\//\\}; echo "Z:$p"; }
+
+# Waits up to $2 seconds for the command $1 to succeed while the process $3
+# lives; false when it did not.
+wait_for() {
+  local condition=$1 seconds=$2 pid=$3 i
+  for ((i = 0; i < seconds * 10; i++)); do
+    eval "$condition" && return 0
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
+# The capture road of a machine without a display: a virtual screen with a
+# test pattern, Brightwarden started, the "Screen" profile run by a second
+# start, the file checked, the program ended with -QUIT.
+capture_demo() {
+  [ -z "$(program_pids)" ] ||
+    bw_die "Brightwarden already runs in $PREFIX; end it first: bash scripts/run.sh -QUIT"
+  local work log data captures name file pid status info
+  work=$(mktemp -d "${TMPDIR:-/tmp}/bw-run.XXXXXX")
+  bw_start_xvfb DISPLAY || bw_die "Xvfb did not start"
+  own_display=1
+  export DISPLAY
+  # Something worth capturing: a gradient with shapes as the screen's background.
+  /usr/bin/convert -size 1920x1080 gradient:'#1d3557-#f1c453' \
+    -fill '#e63946' -draw 'circle 480,540 480,300' \
+    -fill '#a8dadc' -draw 'rectangle 900,300 1500,780' "$work/pattern.png" ||
+    bw_die "ImageMagick could not draw the test pattern"
+  # (display answers 1 even when the background is set.)
+  /usr/bin/display -window root "$work/pattern.png" >/dev/null 2>&1 || true
+  cp "$work/pattern.png" "$BW_RUN_HOME/pattern.png"
+
+  # The instance says when it has taken its own command line: it then runs
+  # its loop and takes second starts.
+  log=$work/commands.log
+  : >"$log"
+  bw_log "starting Brightwarden.exe on the virtual display $DISPLAY"
+  BW_COMMAND_LOG=$(windows_path "$log") setsid "$BW_WINE" "$PROGRAM" </dev/null \
+    >"$work/program.out" 2>&1 &
+  pid=$!
+  wait_for '[ -s "$log" ]' 60 "$pid" || bw_die "Brightwarden did not start (see $work)"
+
+  data=$(echo "$PREFIX"/drive_c/users/*/AppData/Roaming/Orvalund/Brightwarden)
+  captures=$BW_RUN_HOME/captures
+  mkdir -p "$captures"
+  name=screen-$(date +%Y%m%d-%H%M%S)
+  file=$captures/$name.png
+  rm -f "$file"
+  /usr/bin/python3 "$BW_ROOT/scripts/lib/profile_destination.py" "$data" Screen \
+    "$(windows_path "$captures")" "$name" || bw_die "the profile \"Screen\" could not be set up"
+
+  bw_log "running the profile \"Screen\": Brightwarden.exe -EXECUTE Screen"
+  "$BW_WINE" "$PROGRAM" -EXECUTE Screen </dev/null >/dev/null 2>&1 ||
+    bw_die "the second start did not hand its command line over"
+  # Whole once identify reads it.
+  wait_for '[ -s "$file" ] && /usr/bin/identify "$file" >/dev/null 2>&1' 60 "$pid" ||
+    bw_die "no capture arrived in $captures"
+
+  bw_log "ending Brightwarden: Brightwarden.exe -QUIT"
+  "$BW_WINE" "$PROGRAM" -QUIT </dev/null >/dev/null 2>&1 || true
+  set +e
+  wait "$pid"
+  status=$?
+  set -e
+  ((status == 0)) || bw_log "Brightwarden ended with $status"
+  info=$(/usr/bin/identify -format '%w x %h pixels, %m' "$file" 2>/dev/null) ||
+    bw_die "$file is not a valid image"
+  echo "$file"
+  echo "$info, $(stat -c %s "$file") bytes"
+  rm -rf "$work"
+  return "$status"
+}
+
+if [ -z "${DISPLAY:-}" ] && [ $# -eq 0 ]; then
+  exec 7>&-
+  capture_demo
+  exit
+fi
+
 if [ -z "${DISPLAY:-}" ]; then
   shared=$(cat "$DISPLAY_FILE" 2>/dev/null || true)
   if [ -n "$shared" ] && xdpyinfo -display "$shared" >/dev/null 2>&1; then
@@ -85,16 +186,6 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY
 fi
 exec 7>&-
-
-# The processes of Brightwarden.exe in this prefix, one id a line.
-program_pids() {
-  local p
-  for p in /proc/[0-9]*; do
-    grep -qzx "WINEPREFIX=$PREFIX" "$p/environ" 2>/dev/null || continue
-    tr '\0' ' ' <"$p/cmdline" 2>/dev/null | grep -qi 'Brightwarden\.exe' && echo "${p#/proc/}"
-  done
-  return 0
-}
 
 interrupted=0
 on_interrupt() {
