@@ -14,7 +14,7 @@ runs=${1:-15}
 
 "$BW_ROOT/scripts/setup.sh"
 BW_SKIP_SETUP=1 "$BW_ROOT/scripts/build.sh" --wine >&2
-EXE=$BW_BUILD_DIR/win/app/Brightwarden.exe
+EXE=${BW_APP_EXE:-$BW_BUILD_DIR/win/app/Brightwarden.exe}  # or another build of the program
 STORE=$BW_BUILD_DIR/win/tests/bench/bench_capture_profile.exe
 deps=$("$BW_ROOT/scripts/setup-deps.sh")
 src=$BW_ROOT/tests/bench/capture

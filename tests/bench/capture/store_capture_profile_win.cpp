@@ -1,7 +1,8 @@
 // Stores the capture benchmark's settings in a data folder: profile 0, made
 // current, grabs the whole screen and saves it as PNG under one fixed name
 // (each press replaces the file), leaving the main window hidden; nothing
-// waits (no hiding delay, no sound).
+// waits (no hiding delay, no sound). No tray icon: without a system tray
+// Wine shows its own tray window on the screen, which would be captured.
 // Usage: bench_capture_profile.exe <data folder> <shots folder>
 #include <windows.h>
 
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
   p.iPNGCompression = 0;
   p.iPNGInterlace = 0;
   if (SaveProfileByIndex(0, &p) != 0) return 3;
+  gOptions.iTrayIcon = 0;
   gCurrentProfile = p;
   giCurrentProfile = 0;
   return SaveSettings() == 0 ? 0 : 4;
