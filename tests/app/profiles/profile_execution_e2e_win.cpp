@@ -376,7 +376,9 @@ TEST_F(ProfileRun, ProcessingSteps) {
     // A turned box may round either way at its edges.
     EXPECT_NEAR(Current()->GetWidth(), c.width, 1) << c.name;
     EXPECT_NEAR(Current()->GetHeight(), c.height, 1) << c.name;
-    if (c.mode != 255) EXPECT_EQ(Current()->iColorClass, c.mode) << c.name;
+    if (c.mode != 255) {
+      EXPECT_EQ(Current()->iColorClass, c.mode) << c.name;
+    }
     if (!c.overlay) continue;
     // Undo after the overlay gives back the pixels under the text.
     int changed = 0, kept = 0;
@@ -425,7 +427,9 @@ TEST_F(ProfileRun, ChainsEndAtARepeatOrAnUnknownName) {
     StartHistory(6, 6);
     const OperationError result = ExecuteProfile(&gCurrentProfile);
     EXPECT_EQ(result, c.result) << c.bTarget;
-    if (result) EXPECT_EQ(Report(result), c.text) << c.bTarget;
+    if (result) {
+      EXPECT_EQ(Report(result), c.text) << c.bTarget;
+    }
     EXPECT_EQ(int(FilesIn(HostPathToLocal(folder)).size()), c.files) << c.bTarget;
   }
 }

@@ -79,7 +79,9 @@ TEST(ProfileChain, RefusesARepeatWithoutRegardToCaseAndBeyondTheDepth) {
     while (chain.Depth() > 0) chain.Leave();
     chain.Leave();
     EXPECT_EQ(chain.Depth(), 0);
-    if (!c.names.empty()) EXPECT_EQ(chain.Enter(c.names[0].c_str()), 0u);
+    if (!c.names.empty()) {
+      EXPECT_EQ(chain.Enter(c.names[0].c_str()), 0u);
+    }
   }
 }
 
