@@ -6,10 +6,11 @@
 #include "app/mainwindow/scanning_seam.h"
 #include "app/mainwindow/script_seam.h"
 #include "app/mainwindow/send_to_seam.h"
+#include "app/script/script_runner_win.h"
 
 DrawingToolsSeam gDrawingToolsSeam = {};
 ImageDialogsSeam gImageDialogsSeam = {};
 PrintingSeam gPrintingSeam = {};
 ScanningSeam gScanningSeam = {};
-ScriptSeam gScriptSeam = {};
+ScriptSeam gScriptSeam = {RunScriptFile, GetScriptProgressWindow};
 SendToSeam gSendToSeam = {};
