@@ -273,7 +273,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       break;
     case MSG_GET_MENU_IDS:
       if (wParam == kMenuView) return reinterpret_cast<LRESULT>(ViewMenuIds());
-      if (wParam == kMenuProfile) return reinterpret_cast<LRESULT>(GetProfileMenuIds());
+      // The Profile menu and the toolbar's Profile button list the same profiles.
+      if (wParam == kMenuProfile || wParam == kCmdProfile)
+        return reinterpret_cast<LRESULT>(GetProfileMenuIds());
       break;
     case MSG_TRAY_NOTIFY:
       OnTrayNotify(window, UINT(lParam));

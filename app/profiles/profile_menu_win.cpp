@@ -16,6 +16,10 @@ namespace {
 // What the menu's commands point into: rebuilt whole, so that no command
 // keeps a list of an earlier build.
 ProfileMenuLayout gMenuLayout;
+// The id lists of earlier builds: a menu item that is open or was opened
+// keeps the list it was given, so a rebuild must not free it under the item.
+// Moving a list keeps its storage where it is.
+std::vector<std::vector<uint16_t>> gRetiredIds;
 // The entry names by profile index ("" for an index the menu lacks).
 std::vector<std::string> gMenuNames;
 
@@ -45,6 +49,7 @@ void BuildProfileMenu() {
     gMenuNames.back().assign(record.szName, strnlen(record.szName, sizeof record.szName));
     profiles.push_back({index, record.iLevel});
   }
+  if (!gMenuLayout.ids.empty()) gRetiredIds.push_back(std::move(gMenuLayout.ids));
   gMenuLayout = LayoutProfileMenu(profiles);
   RegisterProfileCommands(profiles);
   if (CommandRecord* menu = gApp.Command(kProfileMenuCommand)) menu->data = gMenuLayout.ids.data();
