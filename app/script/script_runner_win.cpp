@@ -39,20 +39,57 @@ bool LoadByName(const char* name, ProfileRecord* record, void*) {
   return LoadProfileByName(name, record) == 0;
 }
 
+// A profile captures, pushes states into the image history and shows
+// windows: all of that belongs to the user interface thread. The worker hands
+// the run to this window, which lives on that thread, and waits for the
+// result; the user interface thread takes the message while it pumps for the
+// worker.
+constexpr UINT kMsgRunProfile = WM_APP + 1;
+constexpr char kProfileWindowClass[] = "BrightwardenScriptProfileRunner";
+
+LRESULT CALLBACK ProfileRunnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != kMsgRunProfile) return DefWindowProcA(window, message, wParam, lParam);
+  const char* name = reinterpret_cast<const char*>(lParam);
+  auto profile = std::make_unique<ProfileRecord>();
+  if (LoadProfileByName(name, profile.get()) != 0) return kProfileNameUnknown;
+  return LRESULT(ExecuteProfile(profile.get()));
+}
+
+struct WindowCloser {
+  void operator()(HWND window) const {
+    if (window) DestroyWindow(window);
+  }
+};
+using UniqueWindow = std::unique_ptr<HWND__, WindowCloser>;
+
+UniqueWindow CreateProfileRunner() {
+  static ATOM windowClass = 0;
+  if (!windowClass) {
+    WNDCLASSA description = {};
+    description.lpfnWndProc = ProfileRunnerProc;
+    description.hInstance = GetModuleHandleA(nullptr);
+    description.lpszClassName = kProfileWindowClass;
+    windowClass = RegisterClassA(&description);
+    if (!windowClass) return nullptr;
+  }
+  return UniqueWindow(CreateWindowExA(0, kProfileWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                      nullptr, GetModuleHandleA(nullptr), nullptr));
+}
+
 // The world a script acts on: real input, the tick count and the local
 // time, the stored profiles. Runs on the script's worker thread.
 class CWindowsScriptHost : public CScriptHost {
  public:
-  explicit CWindowsScriptHost(HANDLE cancelEvent) : m_cancelEvent(cancelEvent) {}
+  CWindowsScriptHost(HANDLE cancelEvent, HWND profileRunner)
+      : m_cancelEvent(cancelEvent), m_profileRunner(profileRunner) {}
 
   bool Aborted() override { return gbAbort != 0; }
   uint32_t CheckProfile(const char* name) override {
     return CheckScriptProfile(name, LoadByName, nullptr);
   }
   uint32_t RunProfile(const char* name) override {
-    auto profile = std::make_unique<ProfileRecord>();
-    if (LoadProfileByName(name, profile.get()) != 0) return kProfileNameUnknown;
-    return ExecuteProfile(profile.get());
+    if (!m_profileRunner) return OperationCode(OpScript, ErrNoMemory);
+    return uint32_t(SendMessageA(m_profileRunner, kMsgRunProfile, 0, LPARAM(name)));
   }
   void SendButton(ScriptButtonEvent event) override { SendScriptButton(event); }
   void SendKeys(const uint8_t* codes, int count) override { SendScriptKeys(codes, count); }
@@ -74,6 +111,7 @@ class CWindowsScriptHost : public CScriptHost {
 
  private:
   HANDLE m_cancelEvent;
+  HWND m_profileRunner;
 };
 
 struct PassJob {
@@ -139,7 +177,7 @@ OperationError RunScriptFile(const char* path) {
 
   ScriptRun run;
   BeginScriptRun(&run, text.get());
-  CWindowsScriptHost checker(nullptr);
+  CWindowsScriptHost checker(nullptr, nullptr);
   const OperationError checked = RunPass(&run, true, &checker);
   if (gbAbort == kQuitting) return ErrCancelled;
   if (checked != 0) return OperationCode(OpScript, checked);
@@ -150,7 +188,8 @@ OperationError RunScriptFile(const char* path) {
   // the dialog along.
   ShowMainWindow(0);
   ghwndScriptProgress = OpenScriptProgressDialog(MainWindow(), path, cancelEvent.get());
-  CWindowsScriptHost host(cancelEvent.get());
+  UniqueWindow profileRunner = CreateProfileRunner();
+  CWindowsScriptHost host(cancelEvent.get(), profileRunner.get());
   BeginScriptRun(&run, text.get());
   run.ullTimeBase = host.Ticks();
   run.llLastWaitSecond = host.LocalTime().llSecond;

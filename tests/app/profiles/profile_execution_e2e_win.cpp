@@ -26,6 +26,7 @@
 #include "framework/app/app_win.h"
 #include "framework/settings/data_folder.h"
 #include "tests/app/capture/capture_harness_win.h"
+#include "tests/app/profiles/profile_test_records.h"
 #include "tests/framework/settings/data_file_test_util.h"
 #include "tests/support/file_dialog_win.h"
 #include "tests/support/modal_watchdog.h"
@@ -82,45 +83,6 @@ LRESULT CALLBACK ShotProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 int ShowMain(int show) {
   ShowWindow(gMain, show ? SW_SHOWNA : SW_HIDE);
   return 1;
-}
-
-// A plain profile from the template: no steps, the main window left shown.
-ProfileRecord Plain(const char* name = "Plain") {
-  ProfileRecord p;
-  InitNewProfile(&p);
-  memset(p.szName, 0, sizeof p.szName);
-  strncpy(p.szName, name, sizeof p.szName - 1);
-  p.ulSteps = 0;
-  p.iGHide = 0;
-  p.iSCOHideSC = 0;
-  p.iSCOSound = 0;
-  p.iSCOMouse = 0;
-  p.iSCOUseDelay = 0;
-  p.iTxtOvl = 0;
-  p.iICMode = kKeepColorClass;
-  return p;
-}
-
-void CaptureArea(ProfileRecord* p, int left, int top, int right, int bottom) {
-  p->ulSteps |= MakeStepMask(kStepCapture, -1);
-  p->iSCMode = 4;
-  p->iSCArea[0] = int16_t(left);
-  p->iSCArea[1] = int16_t(top);
-  p->iSCArea[2] = int16_t(right);
-  p->iSCArea[3] = int16_t(bottom);
-}
-
-void OpenFile(ProfileRecord* p, const std::string& path) {
-  p->ulSteps |= MakeStepMask(kStepOpen, -1);
-  p->iSOMode = 1;
-  snprintf(p->szSOFile, sizeof p->szSOFile, "%s", path.c_str());
-}
-
-void SaveTo(ProfileRecord* p, const std::string& folder, const char* file) {
-  p->ulSteps |= MakeStepMask(kStepSaveSequential, -1);
-  snprintf(p->szDSPath, sizeof p->szDSPath, "%s", folder.c_str());
-  snprintf(p->szDSFile, sizeof p->szDSFile, "%s", file);
-  p->iDSType = 3;
 }
 
 // A 24-bit history state of w x h with a gradient, named "base".
