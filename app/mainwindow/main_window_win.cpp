@@ -141,6 +141,7 @@ void OnClipboardChanged() {
 
 void OnProcessCommandLine(WPARAM stayHidden) {
   if (IsProgramBusy()) {
+    DiscardCommandLine();
     ShowMainWindow(1);
     ShowProgramBox(kBusyText, kBoxIconExclamation | kBoxOk);
     return;

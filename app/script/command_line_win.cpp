@@ -63,10 +63,23 @@ ProfileRecord* CommandLineProfile() {
 
 }  // namespace
 
+namespace {
+
+using CommandLineText = std::unique_ptr<char, decltype(&free)>;
+
+CommandLineText TakeCommandLine() {
+  CommandLineText text(static_cast<char*>(malloc(kCommandLineChars)), free);
+  if (text && !gApp.TakeCommandLine(text.get(), kCommandLineChars)) text.reset();
+  return text;
+}
+
+}  // namespace
+
+void DiscardCommandLine() { TakeCommandLine(); }
+
 void ProcessCommandLine() {
-  std::unique_ptr<char, decltype(&free)> commandLine(static_cast<char*>(malloc(kCommandLineChars)),
-                                                     free);
-  if (!commandLine || !gApp.TakeCommandLine(commandLine.get(), kCommandLineChars)) return;
+  CommandLineText commandLine = TakeCommandLine();
+  if (!commandLine) return;
   gApp.ParseCommandLine(commandLine.get());
   LogTakenCommandLine();
 

@@ -201,5 +201,8 @@ OperationError RunScriptFile(const char* path) {
   // A cancelled script is done; nothing else is to stop because of it.
   gbAbort = 0;
   ShowMainWindow(1);
-  return result == 0 ? 0 : OperationCode(OpScript, result & 0xFFFF);
+  // A profile's failure ends the script with that failure as it stands; the
+  // script's own failures are details of the script operation.
+  if (result > 0xFFFF) return result;
+  return result == 0 ? 0 : OperationCode(OpScript, result);
 }
