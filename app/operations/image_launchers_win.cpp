@@ -119,11 +119,15 @@ OperationError FilterImage(int32_t mode) {
   return RunCloneJob(&job, "Processing:", false, false);
 }
 
-OperationError ResizeImage(ProfileRecord* p) {
+OperationError ResizeImage(ProfileRecord* p) { return ResizeImageFrom(p, 0, 0); }
+
+OperationError ResizeImageFrom(ProfileRecord* p, int32_t startWidth, int32_t startHeight) {
   if (!IsHistoryIndexValid(giCurrentImage)) return OperationCode(OpResize, ErrNoImage);
   CImage* current = GetHistoryImage(giCurrentImage);
-  ResizeInput in = {current->GetWidth(), current->GetHeight(), current->GetXDpi(),
-                    current->GetYDpi(), p->fIGNewW, p->fIGNewH, p->iIGUnit, p->iIGDpi,
+  const int32_t width = current->GetWidth(), height = current->GetHeight();
+  const bool fromStart = startWidth > 0 && startHeight > 0;
+  ResizeInput in = {fromStart ? startWidth : width, fromStart ? startHeight : height,
+                    current->GetXDpi(), current->GetYDpi(), p->fIGNewW, p->fIGNewH, p->iIGUnit, p->iIGDpi,
                     p->fIGAspect, gOptions.iUnits == 1};
   ResizeResult size = {};
   const bool usable = ComputeResizeSize(in, &size);
@@ -133,7 +137,9 @@ OperationError ResizeImage(ProfileRecord* p) {
     current->SetYDpi(size.dpi);
   }
   if (!usable) return OperationCode(OpResize, ErrFunctionFailed);
-  if (size.width == in.width && size.height == in.height) return 0;
+  // Against the image itself: a size taken from the selection still
+  // resamples the whole image.
+  if (size.width == width && size.height == height) return 0;
   CloneJob job;
   job.operation = OpResize;
   job.a = size.width;

@@ -20,6 +20,9 @@ OperationError FilterImage(int32_t mode);  // 1 sharpen, else soften
 // Reads the profile's new size and writes its aspect back; sets the current
 // state's resolution even when the size stays.
 OperationError ResizeImage(ProfileRecord* profile);
+// The same, with startWidth x startHeight as the size that percentages, a
+// missing side and the aspect refer to; 0 x 0: the image's own size.
+OperationError ResizeImageFrom(ProfileRecord* profile, int32_t startWidth, int32_t startHeight);
 OperationError ReplaceColors(const ProfileRecord* profile);
 OperationError InvertImage();
 OperationError HighlightSelection();

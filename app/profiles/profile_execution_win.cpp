@@ -111,6 +111,8 @@ OperationError OpenStep(ProfileRecord* profile) {
     int chosen = filter;
     const char* picked = GetFileNameDialog(false, kOpenFilters, filter, &chosen, folder, nullptr);
     if (!picked) return ErrCancelled;
+    // The type chosen here is the one the next open dialog offers first.
+    if (chosen >= 0 && chosen < kOpenFilterCount) gOptions.iOpenType = uint8_t(chosen);
     snprintf(path, sizeof path, "%s", picked);
     if (profile->iSORemPath == 1)
       snprintf(profile->szSOPath, sizeof profile->szSOPath, "%s", folder);
@@ -151,9 +153,12 @@ OperationError GeometryStep(ProfileRecord* profile) {
   if (RotationAngle(profile->iIGRotate, profile->fIGAngle, &angle)) {
     if (OperationError r = RotateImage(angle)) return r;
   }
-  // The resize dialog would start from the selection's size; the profile's
-  // own size is what the resize computes from.
-  if (profile->iIGResize) return ResizeImage(profile);
+  // As the resize dialog would: from the selection's size.
+  if (profile->iIGResize) {
+    const RECT selection = GetHistoryImage(giCurrentImage)->rcSelection;
+    return ResizeImageFrom(profile, selection.right - selection.left + 1,
+                           selection.bottom - selection.top + 1);
+  }
   return 0;
 }
 

@@ -301,6 +301,7 @@ TEST_F(ProfileRun, ProcessingSteps) {
     uint32_t steps;
     int rotate, mode, dither, invert, resize, filters, overlay;
     int newStates, width, height;
+    bool quarterSelected = false;  // a w/2 x h/2 selection at (3, 2)
   };
   const Case cases[] = {
       {"rotate 45", geometry, 0x13, 255, 0, 0, 0, 0, 0, 1, box, box},
@@ -310,11 +311,14 @@ TEST_F(ProfileRun, ProcessingSteps) {
       {"keep class with dither", color, 0, 255, 1, 0, 0, 0, 0, 0, w, h},
       {"grey then invert", color, 0, kColorClassGray, 0, 1, 0, 0, 0, 2, w, h},
       {"resize 50 percent", geometry, 0, 255, 0, 0, 1, 0, 0, 1, w / 2, h / 2},
+      {"resize 50 percent of the selection", geometry, 0, 255, 0, 0, 1, 0, 0, 1, w / 4, h / 4,
+       true},
       {"sharpen and soften without a bit", 0, 0, 255, 0, 0, 0, 1, 0, 2, w, h},
       {"overlay alone gets a state", 0, 0, 255, 0, 0, 0, 0, 1, 1, w, h},
   };
   for (const Case& c : cases) {
     StartHistory(w, h);
+    if (c.quarterSelected) Current()->rcSelection = RECT{3, 2, 3 + w / 2 - 1, 2 + h / 2 - 1};
     CImage before;
     ASSERT_TRUE(before.Copy(*Current()));
     ProfileRecord p = Plain();
