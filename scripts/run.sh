@@ -107,13 +107,24 @@ wait_for() {
   return 1
 }
 
+# The first PNG in the folder $1 whose name is not a line of $2; false
+# when there is none.
+new_capture() {
+  local f
+  for f in "$1"/*.png; do
+    [ -f "$f" ] || continue
+    grep -qxF -- "${f##*/}" <<<"$2" || { echo "$f"; return 0; }
+  done
+  return 1
+}
+
 # The capture road of a machine without a display: a virtual screen with a
 # test pattern, Brightwarden started, the "Screen" profile run by a second
 # start, the file checked, the program ended with -QUIT.
 capture_demo() {
   [ -z "$(program_pids)" ] ||
     bw_die "Brightwarden already runs in $PREFIX; end it first: bash scripts/run.sh -QUIT"
-  local work log data captures name file pid status info
+  local work log data captures before file pid status info
   work=$(mktemp -d "${TMPDIR:-/tmp}/bw-run.XXXXXX")
   bw_start_xvfb DISPLAY || bw_die "Xvfb did not start"
   own_display=1
@@ -140,17 +151,19 @@ capture_demo() {
   data=$(echo "$PREFIX"/drive_c/users/*/AppData/Roaming/Orvalund/Brightwarden)
   captures=$BW_RUN_HOME/captures
   mkdir -p "$captures"
-  name=screen-$(date +%Y%m%d-%H%M%S)
-  file=$captures/$name.png
-  rm -f "$file"
+  # The program's running number names each capture, so that no run (nor a
+  # later run of the profile from a script or a hotkey) writes over an
+  # earlier one; the new file is the one that was not there before.
+  before=$(cd "$captures" && ls -1 -- *.png 2>/dev/null || true)
   /usr/bin/python3 "$BW_ROOT/scripts/lib/profile_destination.py" "$data" Screen \
-    "$(windows_path "$captures")" "$name" || bw_die "the profile \"Screen\" could not be set up"
+    "$(windows_path "$captures")" 'screen_%N3' || bw_die "the profile \"Screen\" could not be set up"
 
   bw_log "running the profile \"Screen\": Brightwarden.exe -EXECUTE Screen"
   "$BW_WINE" "$PROGRAM" -EXECUTE Screen </dev/null >/dev/null 2>&1 ||
     bw_die "the second start did not hand its command line over"
-  # Whole once identify reads it.
-  wait_for '[ -s "$file" ] && /usr/bin/identify "$file" >/dev/null 2>&1' 60 "$pid" ||
+  # Whole once identify reads it (the program writes a temporary name first).
+  wait_for 'file=$(new_capture "$captures" "$before") &&
+            /usr/bin/identify "$file" >/dev/null 2>&1' 60 "$pid" ||
     bw_die "no capture arrived in $captures"
 
   bw_log "ending Brightwarden: Brightwarden.exe -QUIT"

@@ -12,13 +12,8 @@ import numpy
 from PIL import Image
 
 
-def main():
-    run_sh, work = sys.argv[1:3]
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
-    env = dict(os.environ)
-    env.pop("DISPLAY", None)
-    env["BW_RUN_HOME"] = work
+def run(run_sh, env):
+    """run.sh's two lines: the capture's path and what identify says."""
     done = subprocess.run(["bash", run_sh], env=env, capture_output=True, text=True,
                           timeout=900, check=False)
     sys.stderr.write(done.stderr)
@@ -26,7 +21,22 @@ def main():
     assert done.returncode == 0, f"run.sh ended with {done.returncode}"
     lines = done.stdout.strip().split("\n")
     assert len(lines) == 2, lines
-    path, info = lines
+    return lines
+
+
+def main():
+    run_sh, work = sys.argv[1:3]
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    env = dict(os.environ)
+    env.pop("DISPLAY", None)
+    env["BW_RUN_HOME"] = work
+    path, info = run(run_sh, env)
+    # A second run keeps the first capture and writes one of its own.
+    first = open(path, "rb").read()
+    second, _ = run(run_sh, env)
+    assert second != path, second
+    assert open(path, "rb").read() == first, "the first capture was written over"
     assert path.startswith(os.path.join(work, "captures")) and path.endswith(".png"), path
     with Image.open(path) as image:
         assert image.format == "PNG", image.format
