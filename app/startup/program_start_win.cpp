@@ -20,6 +20,7 @@
 #include "app/mainwindow/send_to_seam.h"
 #include "app/mainwindow/still_image_seam.h"
 #include "app/profiles/profile_list.h"
+#include "app/profiles/profile_menu.h"
 #include "app/profiles/program_records.h"
 #include "app/profiles/settings_store.h"
 #include "app/view/image_view_win.h"
@@ -136,6 +137,8 @@ int InitApplication() {
   gSysProfile = gProfileTemplate;
   LoadSettings();
   LoadStartProfile();
+  // The menu was built before the stored current profile was known.
+  BuildProfileMenu();
 
   UpdateMultiMonitorFlag();
   FindDefaultBrowser();
