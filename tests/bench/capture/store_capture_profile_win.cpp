@@ -3,10 +3,17 @@
 // (each press replaces the file), leaving the main window hidden; nothing
 // waits (no hiding delay, no sound). No tray icon: without a system tray
 // Wine shows its own tray window on the screen, which would be captured.
-// Usage: bench_capture_profile.exe <data folder> <shots folder>
+// With "processed" the image is also turned grey and halved (nearest
+// neighbours) before the save.
+// Usage: bench_capture_profile.exe <data folder> <shots folder> [processed]
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
+
+#include "app/document/image.h"
+#include "app/profiles/profile_execution.h"
+#include "app/profiles/profile_execution_rules.h"
 
 #include "app/profiles/profile_list.h"
 #include "app/profiles/program_records.h"
@@ -30,6 +37,16 @@ int main(int argc, char** argv) {
   p.iDSType = 3;  // PNG
   p.iPNGCompression = 0;
   p.iPNGInterlace = 0;
+  if (argc > 3 && strcmp(argv[3], "processed") == 0) {
+    p.ulSteps |= MakeStepMask(kStepColorFormat, kStepGeometry, -1);
+    p.iICMode = kColorClassGray;
+    p.iIGResize = 1;
+    p.iIGUnit = 2;  // per cent
+    p.fIGNewW = p.fIGNewH = 50;
+    p.fIGAspect = 0;
+    p.iIGDpi = 0;
+    p.iIGAntiAlias = 0;
+  }
   if (SaveProfileByIndex(0, &p) != 0) return 3;
   gOptions.iTrayIcon = 0;
   gCurrentProfile = p;
