@@ -132,13 +132,15 @@ int InitApplication() {
   gbImageChanged = 0;
   giZoomIndex = kZoomIndex100;
   gszHelpTopic[0] = '\0';
+  // The menu was built before the stored current profile was known: its
+  // check mark moves from the entry it was built with.
+  const int32_t checkedAtBuild = giCurrentProfile;
   giCurrentProfile = 0;
 
   gSysProfile = gProfileTemplate;
   LoadSettings();
   LoadStartProfile();
-  // The menu was built before the stored current profile was known.
-  BuildProfileMenu();
+  CheckCurrentProfile(checkedAtBuild);
 
   UpdateMultiMonitorFlag();
   FindDefaultBrowser();
