@@ -184,11 +184,17 @@ void EditCurrentProfile() {
   ActivateProfile(giCurrentProfile);
 }
 
+// A new profile from the template, shown in the profile options dialog at
+// its first page: true when the user confirmed it.
+bool CreateProfileInteractive(ProfileRecord* record) {
+  if (!gProfileDialogsSeam.pfnCreateProfile) return false;
+  InitNewProfile(record);
+  return gProfileDialogsSeam.pfnCreateProfile(record);
+}
+
 void CreateProfile() {
-  if (!gProfileDialogsSeam.pfnCreateProfile) return;
   ProfileRecord created;
-  InitNewProfile(&created);
-  if (!gProfileDialogsSeam.pfnCreateProfile(&created)) return;
+  if (!CreateProfileInteractive(&created)) return;
   const int32_t index = AppendProfile(&created);
   if (index < 0) {
     ShowProgramBox(kProfileNotSavedText, kBoxNote);
