@@ -265,3 +265,27 @@ std::vector<std::string> ListFiles(const std::string& folder) {
   std::sort(names.begin(), names.end());
   return names;
 }
+
+bool RunUnix(const std::string& arguments) {
+  static int serial = 0;
+  const std::string done = TestOutputPath("unix" + std::to_string(++serial) + ".done");
+  DeleteFileA(done.c_str());
+  std::string command = "cmd /c start /unix " +
+                        LocalPathToHost(TestSourcePath("app/mainwindow/run_unix.sh")) + " " +
+                        LocalPathToHost(done) + " " + arguments;
+  std::vector<char> line(command.begin(), command.end());
+  line.push_back('\0');
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &process))
+    return false;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (int i = 0; i < 1500; ++i) {
+    if (FileExists(done)) return ReadFileText(done).rfind("0", 0) == 0;
+    Sleep(20);
+  }
+  return false;
+}

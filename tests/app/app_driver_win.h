@@ -50,3 +50,20 @@ void WriteFileText(const std::string& path, const std::string& text);
 void MakeFolders(const std::string& path);
 void RemoveTree(const std::string& path);  // files (also read-only) and folders below, and itself
 std::vector<std::string> ListFiles(const std::string& folder);  // relative, recursive, sorted
+
+// A Unix command run on the test's display (xdotool, python3 ...), through
+// run_unix.sh: true when it ended with exit code 0 within 30 s. Wine gives no
+// handle of a Unix process, so the script leaves a file when it ends.
+bool RunUnix(const std::string& arguments);
+inline bool Xdotool(const std::string& chain) { return RunUnix("/usr/bin/xdotool " + chain); }
+
+// Polls condition every 20 ms; false when it still fails after milliseconds.
+template <class Condition>
+bool WaitFor(Condition condition, DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start >= milliseconds) return false;
+    Sleep(20);
+  }
+  return true;
+}

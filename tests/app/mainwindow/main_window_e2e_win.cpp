@@ -108,34 +108,6 @@ void ExpectSame(const Picture& expected, const Picture& got, const char* what) {
                         << first / got.width;
 }
 
-// A Unix command on the display; Wine gives no handle of it, so the script
-// leaves a file when it ends.
-bool RunUnix(const std::string& arguments) {
-  static int serial = 0;
-  const std::string done = TestOutputPath("unix" + std::to_string(++serial) + ".done");
-  DeleteFileA(done.c_str());
-  std::string command = "cmd /c start /unix " +
-                        LocalPathToHost(TestSourcePath("app/mainwindow/run_unix.sh")) + " " +
-                        LocalPathToHost(done) + " " + arguments;
-  std::vector<char> line(command.begin(), command.end());
-  line.push_back('\0');
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &startup, &process))
-    return false;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  for (int i = 0; i < 1500; ++i) {
-    if (FileExists(done)) return ReadFileText(done).rfind("0", 0) == 0;
-    Sleep(20);
-  }
-  return false;
-}
-
-bool Xdotool(const std::string& chain) { return RunUnix("/usr/bin/xdotool " + chain); }
-
 bool Images(const std::string& arguments) {
   return RunUnix("/usr/bin/python3 " + LocalPathToHost(TestSourcePath("app/mainwindow/images.py")) +
                  " " + arguments);
@@ -212,16 +184,6 @@ class CPatternScreen {
   HWND window_ = nullptr;
   DWORD threadId_ = 0;
 };
-
-template <class Condition>
-bool WaitFor(Condition condition, DWORD milliseconds) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start >= milliseconds) return false;
-    Sleep(20);
-  }
-  return true;
-}
 
 std::string Title(HWND window) {
   char text[512] = {};

@@ -26,6 +26,7 @@
 #include "framework/app/app_win.h"
 #include "framework/settings/data_folder.h"
 #include "tests/app/capture/capture_harness_win.h"
+#include "tests/app/profiles/block_pattern_win.h"
 #include "tests/app/profiles/profile_test_records.h"
 #include "tests/framework/settings/data_file_test_util.h"
 #include "tests/support/file_dialog_win.h"
@@ -41,29 +42,14 @@ constexpr UINT WM_RUN_AGAIN = WM_APP + 7;
 OperationError gAgainExecute = 0xFFFF, gAgainApply = 0xFFFF;
 bool gAgainSawRunning = false;
 
-// The block pattern: every 2 x 2 block one colour, a function of the
-// block's position (profile_execution_oracle.py computes the same).
+// Where the block pattern shows.
 constexpr int kShotLeft = 40, kShotTop = 40, kShotW = 64, kShotH = 48;
-uint32_t BlockColor(int bx, int by) {
-  const uint32_t r = (bx * 37 + 11) & 255, g = (by * 59 + 3) & 255, b = (bx * by * 13 + 91) & 255;
-  return (r << 16) | (g << 8) | b;
-}
 
 LRESULT CALLBACK ShotProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    std::vector<uint32_t> pixels(size_t(kShotW) * kShotH);
-    for (int y = 0; y < kShotH; ++y)
-      for (int x = 0; x < kShotW; ++x) pixels[size_t(y) * kShotW + x] = BlockColor(x / 2, y / 2);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = kShotW;
-    info.bmiHeader.biHeight = -kShotH;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    SetDIBitsToDevice(dc, 0, 0, kShotW, kShotH, 0, 0, 0, kShotH, pixels.data(), &info,
-                      DIB_RGB_COLORS);
+    PaintBlockPattern(dc, kShotW, kShotH);
     EndPaint(window, &paint);
     return 0;
   }

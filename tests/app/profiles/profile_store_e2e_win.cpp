@@ -22,13 +22,13 @@
 #include "app/profiles/settings_store.h"
 #include "framework/settings/data_folder.h"
 #include "tests/app/app_driver_win.h"
+#include "tests/app/profiles/block_pattern_win.h"
 #include "tests/app/profiles/profile_test_records.h"
 #include "tests/support/test_paths.h"
 
 namespace {
 
-// The 2 x 2 block pattern (profile_execution_oracle.py paints the same),
-// in a corner away from the main window and its popups.
+// The block pattern, in a corner away from the main window and its popups.
 constexpr int kShotLeft = 1800, kShotTop = 980, kShotW = 64, kShotH = 48;
 // Keys reach the program's hotkeys while the pointer is over a Wine window.
 constexpr int kHolderLeft = 1600, kHolderTop = 700, kHolderSize = 120;
@@ -36,10 +36,6 @@ constexpr int kProfileMenu = 4030;
 constexpr uint16_t kCtrlShiftF9 = uint16_t((MOD_CONTROL | MOD_SHIFT) << 8 | VK_F9);
 const char kDiscardText[] = "The current image will be discarded!\nDo you want to continue?";
 
-uint32_t BlockColor(int bx, int by) {
-  const uint32_t r = (bx * 37 + 11) & 255, g = (by * 59 + 3) & 255, b = (bx * by * 13 + 91) & 255;
-  return (r << 16) | (g << 8) | b;
-}
 
 // The topmost pattern and the focus holder, painted by a thread of their own
 // so that they repaint while the test waits.
@@ -81,17 +77,7 @@ class CTestWindows {
     if (message == WM_PAINT && strcmp(title, "pattern") == 0) {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
-      std::vector<uint32_t> pixels(size_t(kShotW) * kShotH);
-      for (int y = 0; y < kShotH; ++y)
-        for (int x = 0; x < kShotW; ++x) pixels[size_t(y) * kShotW + x] = BlockColor(x / 2, y / 2);
-      BITMAPINFO info = {};
-      info.bmiHeader.biSize = sizeof(info.bmiHeader);
-      info.bmiHeader.biWidth = kShotW;
-      info.bmiHeader.biHeight = -kShotH;
-      info.bmiHeader.biPlanes = 1;
-      info.bmiHeader.biBitCount = 32;
-      SetDIBitsToDevice(dc, 0, 0, kShotW, kShotH, 0, 0, 0, kShotH, pixels.data(), &info,
-                        DIB_RGB_COLORS);
+      PaintBlockPattern(dc, kShotW, kShotH);
       EndPaint(window, &paint);
       return 0;
     }
@@ -104,44 +90,6 @@ class CTestWindows {
   HWND pattern_ = nullptr, holder_ = nullptr;
   DWORD threadId_ = 0;
 };
-
-template <class Condition>
-bool WaitFor(Condition condition, DWORD milliseconds) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start >= milliseconds) return false;
-    Sleep(20);
-  }
-  return true;
-}
-
-// A Unix command on the display; Wine gives no handle of it, so the script
-// leaves a file when it ends.
-bool RunUnix(const std::string& arguments) {
-  static int serial = 0;
-  const std::string done = TestOutputPath("unix" + std::to_string(++serial) + ".done");
-  DeleteFileA(done.c_str());
-  std::string command = "cmd /c start /unix " +
-                        LocalPathToHost(TestSourcePath("app/mainwindow/run_unix.sh")) + " " +
-                        LocalPathToHost(done) + " " + arguments;
-  std::vector<char> line(command.begin(), command.end());
-  line.push_back('\0');
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &startup, &process))
-    return false;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  for (int i = 0; i < 1500; ++i) {
-    if (FileExists(done)) return ReadFileText(done).rfind("0", 0) == 0;
-    Sleep(20);
-  }
-  return false;
-}
-
-bool Xdotool(const std::string& chain) { return RunUnix("/usr/bin/xdotool " + chain); }
 
 std::string At(const RECT& r) {
   return std::to_string((r.left + r.right) / 2) + " " + std::to_string((r.top + r.bottom) / 2);
